@@ -1,0 +1,1 @@
+// placeholder for a subsystem without core sources

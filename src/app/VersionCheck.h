@@ -1,0 +1,37 @@
+#pragma once
+#include <QObject>
+#include <QString>
+#include <functional>
+
+namespace kv {
+
+// Asks the vendor's web server for the current version of the configurator.
+class IVersionQuery {
+public:
+    virtual ~IVersionQuery() = default;
+    // Starts the query; done runs once, on the user-interface thread, with the
+    // answer body, or with an empty text on any failure.  context bounds the
+    // callback's lifetime.
+    virtual void query(QObject* context, std::function<void(const QString& answer)> done) = 0;
+};
+
+// Whole number of the four digits of a d.ddd version after the first blank,
+// or -1.
+int Conv_Version(const QString& text);
+
+// True when the server's answer names a newer version than ProgramVersion.
+bool IsNewerVersion(const QString& answer);
+
+// The real query over HTTP (Qt Network): GET, no redirects, time-out, capped body.
+class HttpVersionQuery : public IVersionQuery {
+public:
+    HttpVersionQuery();
+    ~HttpVersionQuery() override;
+    void query(QObject* context, std::function<void(const QString& answer)> done) override;
+
+private:
+    class Impl;
+    Impl* m_impl;
+};
+
+} // namespace kv

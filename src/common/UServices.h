@@ -1,0 +1,120 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+#include "common/Vendor.h"
+
+class QWidget;
+
+namespace kv {
+
+class IEchoClient;      // update/IcmpEcho.h
+class IProgramStarter;  // update/ProgramStarter.h
+class IVersionQuery;    // app/VersionCheck.h
+
+// Every message box of the configurator goes through here, so that tests can
+// script the answers.
+class IMessageService {
+public:
+    virtual ~IMessageService() = default;
+    virtual void error(QWidget* parent, const QString& text) = 0;
+    virtual void warning(QWidget* parent, const QString& text) = 0;
+    // Yes/No question; true for Yes.
+    virtual bool question(QWidget* parent, const QString& text) = 0;
+};
+
+// The file-save dialog.  Returns the chosen path, or an empty text on cancel.
+class IFileDialogs {
+public:
+    virtual ~IFileDialogs() = default;
+    virtual QString getSaveFileName(QWidget* parent, const QString& caption, const QString& dir,
+                                    const QString& filter, const QString& proposedName) = 0;
+};
+
+// Opens an address with the desktop's default handler.
+class IUrlOpener {
+public:
+    virtual ~IUrlOpener() = default;
+    virtual void openUrl(const QUrl& url) = 0;
+};
+
+// The services the windows use, owned by main (or by a test).
+struct UiServices {
+    IMessageService* messages = nullptr;
+    IFileDialogs* files = nullptr;
+    IUrlOpener* urls = nullptr;
+    IEchoClient* echo = nullptr;
+    IProgramStarter* starter = nullptr;
+    IVersionQuery* version = nullptr;
+};
+
+// Real message boxes.
+class QtMessageService : public IMessageService {
+public:
+    void error(QWidget* parent, const QString& text) override;
+    void warning(QWidget* parent, const QString& text) override;
+    bool question(QWidget* parent, const QString& text) override;
+};
+
+// Records every message; answers questions from a queue (No when empty).
+class ScriptedMessageService : public IMessageService {
+public:
+    struct Entry {
+        QString kind; // "error", "warning", "question"
+        QString text;
+    };
+    void error(QWidget*, const QString& text) override { log.append({QStringLiteral("error"), text}); }
+    void warning(QWidget*, const QString& text) override { log.append({QStringLiteral("warning"), text}); }
+    bool question(QWidget*, const QString& text) override
+    {
+        log.append({QStringLiteral("question"), text});
+        return answers.isEmpty() ? false : answers.takeFirst();
+    }
+    QStringList texts() const
+    {
+        QStringList t;
+        for (const Entry& e : log)
+            t << e.text;
+        return t;
+    }
+    QList<Entry> log;
+    QList<bool> answers;
+};
+
+class QtFileDialogs : public IFileDialogs {
+public:
+    QString getSaveFileName(QWidget* parent, const QString& caption, const QString& dir,
+                            const QString& filter, const QString& proposedName) override;
+};
+
+// Returns a fixed answer and records the call.
+class ScriptedFileDialogs : public IFileDialogs {
+public:
+    QString getSaveFileName(QWidget*, const QString& caption, const QString& dir, const QString& filter,
+                            const QString& proposedName) override
+    {
+        lastCaption = caption;
+        lastDir = dir;
+        lastFilter = filter;
+        lastProposedName = proposedName;
+        ++calls;
+        return answer;
+    }
+    QString answer;
+    QString lastCaption, lastDir, lastFilter, lastProposedName;
+    int calls = 0;
+};
+
+class DesktopUrlOpener : public IUrlOpener {
+public:
+    void openUrl(const QUrl& url) override;
+};
+
+class RecordingUrlOpener : public IUrlOpener {
+public:
+    void openUrl(const QUrl& url) override { opened.append(url); }
+    QList<QUrl> opened;
+};
+
+} // namespace kv

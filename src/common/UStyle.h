@@ -1,0 +1,58 @@
+#pragma once
+#include <QColor>
+#include <QLabel>
+#include <QPushButton>
+#include <QWidget>
+
+namespace kv {
+
+// The look every window shares.
+inline QColor WindowBackground() { return QColor(248, 247, 237); }
+
+// Once per process: Verdana 8 pt as the application font, with DejaVu Sans
+// standing in where Verdana is missing.
+void InstallApplicationLook();
+
+// Background colour and font of a window.
+void ApplyCommonLook(QWidget* window);
+
+// The title panel (69 px high, full width) with L_SW_Code (large grey) at
+// (16, 8) and L_SW_Desc (bold grey) at (16, 42).  Returns the panel; the two
+// labels are found by their object names.
+QWidget* CreateTitlePanel(QWidget* parent, const QString& code, const QString& description);
+
+// The button panel: 40 px high, laid at the bottom by the caller.
+QWidget* CreateButtonPanel(QWidget* parent);
+
+// A label that shows `text` large and grey (SoftwareCode).
+void StyleCodeLabel(QLabel* label);
+void StyleDescriptionLabel(QLabel* label);
+
+enum class Glyph { None, Ok, Cancel, New, Open, Settings, Params, Table, Document, Update, Info, Options,
+                   Close, Delete, Insert, Copy, Paste, Previous, Next, Collapse, Expand, Search };
+
+// The styled push button: flat, lit while the pointer is over it, a small
+// glyph, orange while pressed.
+class StyledButton : public QPushButton {
+    Q_OBJECT
+public:
+    StyledButton(const QString& objectName, QWidget* parent, Glyph glyph = Glyph::None);
+    void setGlyph(Glyph glyph);
+    // Puts the glyph to the right of the caption ("Next").
+    void setGlyphOnRight(bool right);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    Glyph m_glyph = Glyph::None;
+    bool m_glyphRight = false;
+    bool m_hot = false;
+};
+
+// Draws one glyph into the rectangle (also used for icon buttons).
+void PaintGlyph(class QPainter& p, const QRectF& r, Glyph glyph, bool enabled);
+
+} // namespace kv

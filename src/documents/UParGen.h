@@ -1,0 +1,17 @@
+#pragma once
+#include <QDialog>
+
+#include "app/AppState.h"
+#include "common/UServices.h"
+
+// PLACEHOLDER dialog: replaced by the work that builds it.
+class TFParGen : public QDialog {
+    Q_OBJECT
+public:
+    TFParGen(kv::AppState& state, kv::UiServices& services, QWidget* parent = nullptr);
+    void Set_Lang();
+
+private:
+    kv::AppState& m_state;
+    kv::UiServices& m_services;
+};

@@ -1,0 +1,17 @@
+#pragma once
+#include <QDialog>
+
+#include "app/AppState.h"
+#include "common/UServices.h"
+
+// PLACEHOLDER dialog: replaced by the work that builds it.
+class TFBoot : public QDialog {
+    Q_OBJECT
+public:
+    TFBoot(kv::AppState& state, kv::UiServices& services, QWidget* parent = nullptr);
+    void Set_Lang();
+    int Form_Type = 1;
+private:
+    kv::AppState& m_state;
+    kv::UiServices& m_services;
+};

@@ -1,0 +1,89 @@
+#include <QtTest>
+
+#include "common/NumberRule.h"
+#include "common/TextRules.h"
+#include "common/XmlUtil.h"
+
+class TestCommon : public QObject {
+    Q_OBJECT
+private slots:
+    void numberRule_data();
+    void numberRule();
+    void trimAndUpper();
+    void xmlText();
+};
+
+void TestCommon::numberRule_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<int>("value");
+    QTest::newRow("decimal") << "255" << true << 255;
+    QTest::newRow("leading blanks") << "  12" << true << 12;
+    QTest::newRow("trailing blank") << "12 " << false << 0;
+    QTest::newRow("sign") << "-1" << true << -1;
+    QTest::newRow("plus") << "+7" << true << 7;
+    QTest::newRow("leading zero") << "010" << true << 10;
+    QTest::newRow("empty") << "" << false << 0;
+    QTest::newRow("blank") << " " << false << 0;
+    QTest::newRow("sign only") << "-" << false << 0;
+    QTest::newRow("letters") << "abc" << false << 0;
+    QTest::newRow("dollar hex") << "$1F" << true << 31;
+    QTest::newRow("x hex") << "x10" << true << 16;
+    QTest::newRow("0x hex") << "0x5A0" << true << 1440;
+    QTest::newRow("0x alone") << "0x" << false << 0;
+    QTest::newRow("hex full pattern") << "$FFFFFFFF" << true << -1;
+    QTest::newRow("hex too long") << "$100000000" << false << 0;
+    QTest::newRow("max") << "2147483647" << true << 2147483647;
+    QTest::newRow("min") << "-2147483648" << true << int(-2147483647 - 1);
+    QTest::newRow("over max") << "2147483648" << false << 0;
+    QTest::newRow("huge") << "99999999999999999999999" << false << 0;
+    QTest::newRow("inner blank") << "1 2" << false << 0;
+    QTest::newRow("tab first") << "\t1" << false << 0;
+}
+
+void TestCommon::numberRule()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, ok);
+    QFETCH(int, value);
+    qint32 v = 0;
+    QCOMPARE(kv::ToInt32(text, v), ok);
+    if (ok)
+        QCOMPARE(v, value);
+}
+
+void TestCommon::trimAndUpper()
+{
+    QCOMPARE(kv::TrimCtl(QStringLiteral("\t\r\n  a b \x01")), QStringLiteral("a b"));
+    QCOMPARE(kv::TrimCtl(QStringLiteral("   ")), QString());
+    QCOMPARE(kv::UpperAscii(QStringLiteral("float * 10 \u00e9")), QStringLiteral("FLOAT * 10 \u00e9"));
+}
+
+void TestCommon::xmlText()
+{
+    pugi::xml_document doc;
+    QVERIFY(kv::LoadXmlBytes("<r><a>x</a><b/><c><d/></c><e> </e></r><!--k-->", QStringLiteral("t.xml"), doc).ok());
+    const pugi::xml_node r = kv::FirstTopNode(doc);
+    QString t;
+    QVERIFY(kv::ChildText(r, "a", t));
+    QCOMPARE(t, QStringLiteral("x"));
+    QVERIFY(kv::ChildText(r, "b", t));
+    QCOMPARE(t, QString());
+    QVERIFY(!kv::ChildText(r, "c", t)); // holds an element, not text
+    QVERIFY(!kv::ChildText(r, "z", t));
+    QVERIFY(kv::ChildText(r, "e", t));
+    QCOMPARE(t, QStringLiteral(" "));
+    QCOMPARE(kv::SaveXmlBytes(doc), QByteArray("<r><a>x</a><b/><c><d/></c><e> </e></r><!--k-->"));
+
+    const kv::XmlLoad bad = kv::LoadXmlBytes("<r>\n<a></r>", QStringLiteral("bad.xml"), doc);
+    QCOMPARE(bad.status, kv::XmlLoad::Error);
+    QVERIFY2(bad.message.startsWith(QStringLiteral("bad.xml: ")) && bad.message.contains(QStringLiteral("line 2")),
+             qPrintable(bad.message));
+
+    QVERIFY(kv::LoadXmlBytes("<!-- c --><r/>", QStringLiteral("c.xml"), doc).ok());
+    QCOMPARE(kv::FirstTopNode(doc).type(), pugi::node_comment);
+}
+
+QTEST_GUILESS_MAIN(TestCommon)
+#include "test_common.moc"

@@ -1,0 +1,15 @@
+#pragma once
+#include <QStringList>
+
+// Each subcommand takes its own arguments (without the program and command
+// names) and returns the exit status.  Output goes to stdout/stderr.
+int CmdLangcheck(const QStringList& args);
+int CmdCheck(const QStringList& args);
+int CmdCompile(const QStringList& args);
+int CmdInspect(const QStringList& args);
+int CmdJob(const QStringList& args);
+int CmdGsdml(const QStringList& args);
+
+// Small output helpers (UTF-8).
+void Out(const QString& text);  // stdout, adds a line end
+void Err(const QString& text);  // stderr, adds a line end

@@ -1,0 +1,57 @@
+#include "Cli.h"
+
+#include <QCoreApplication>
+#include <QString>
+
+#include <cstdio>
+
+void Out(const QString& text)
+{
+    const QByteArray b = text.toUtf8() + '\n';
+    std::fwrite(b.constData(), 1, size_t(b.size()), stdout);
+}
+
+void Err(const QString& text)
+{
+    const QByteArray b = text.toUtf8() + '\n';
+    std::fwrite(b.constData(), 1, size_t(b.size()), stderr);
+}
+
+static void usage()
+{
+    Err(QStringLiteral(
+        "usage: kv52013-cli COMMAND ...\n"
+        "  langcheck FILE [--json]             what a language file sets\n"
+        "  check PROJECT_DIR                   run the data checks of a configuration\n"
+        "  compile PROJECT_DIR [-o FILE]       compile the configuration image\n"
+        "  inspect FILE [--json]               decode a configuration image\n"
+        "  job PROJECT_DIR --ip TEXT --option 0|1|2 [--read-back] [-o FILE]\n"
+        "                                      write the updater's job file\n"
+        "  gsdml PROJECT_DIR -o FILE           write the PROFINET device description"));
+}
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments();
+    args.removeFirst();
+    if (args.isEmpty()) {
+        usage();
+        return 2;
+    }
+    const QString cmd = args.takeFirst();
+    if (cmd == QLatin1String("langcheck"))
+        return CmdLangcheck(args);
+    if (cmd == QLatin1String("check"))
+        return CmdCheck(args);
+    if (cmd == QLatin1String("compile"))
+        return CmdCompile(args);
+    if (cmd == QLatin1String("inspect"))
+        return CmdInspect(args);
+    if (cmd == QLatin1String("job"))
+        return CmdJob(args);
+    if (cmd == QLatin1String("gsdml"))
+        return CmdGsdml(args);
+    usage();
+    return 2;
+}

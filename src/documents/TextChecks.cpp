@@ -3,6 +3,8 @@
 #include "common/NumberRule.h"
 #include "common/TextRules.h"
 
+#include <QStringList>
+
 namespace kv {
 
 bool CheckIpAddressText(const QString& text, std::array<quint8, 4>& bytes)

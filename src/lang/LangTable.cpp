@@ -9,10 +9,9 @@ LangTable::LangTable()
 
 void LangTable::LoadDefaultTexts()
 {
-    m_texts.clear();
-    m_texts.reserve(LangTableSize);
-    for (int i = 0; i < LangTableSize; ++i)
-        m_texts.append(DefaultText(i));
+    // Implicitly shared: a language load starts from the defaults without
+    // copying 1300 strings.
+    m_texts = DefaultTexts();
 }
 
 QString LangTable::Get(int index) const

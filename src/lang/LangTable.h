@@ -23,7 +23,11 @@ private:
     QVector<QString> m_texts;
 };
 
-// The default English text of one entry (" " for a blank slot).
+// The default English text of one entry (" " for a blank slot); an index
+// outside the table gives an empty text.
 QString DefaultText(int index);
+
+// All 1300 default texts in index order (built once, shared).
+const QVector<QString>& DefaultTexts();
 
 } // namespace kv

@@ -12,11 +12,19 @@ struct LanguageFile {
     bool hasVersion = false;    // a //VERSION line was found
     QString version;            // the first version line's text
     QMap<int, QString> entries; // index -> text; the last line naming an index wins
-    int ignoredLines = 0;       // non-blank lines that are neither entry nor version line
+    // Non-blank lines that change nothing: free comment lines, entry lines
+    // whose index is not a number in 0..1299 or whose value is empty (also
+    // when only a "/#/" comment follows "="), and version lines after the first.
+    int ignoredLines = 0;
     QString error;              // why the file could not be read
 };
 
-// Decodes and parses the bytes of a language file.
+// Files larger than this are not read (real ones hold a few hundred kB).
+constexpr qint64 MaxLanguageFileSize = 16 * 1024 * 1024;
+
+// Decodes and parses the bytes of a language file: UTF-8 or UTF-16 after a
+// byte-order mark, Windows-1252 otherwise.  Never fails: malformed bytes and
+// lines are skipped.
 LanguageFile ParseLanguageBytes(const QByteArray& bytes);
 
 // Reads a file from disk (not readable when missing or unreadable).

@@ -1,5 +1,12 @@
 #pragma once
+#include "compiler/ConfigImage.h"
+
+#include <QByteArray>
 #include <QString>
+
+namespace pugi {
+class xml_document;
+}
 
 namespace kv {
 
@@ -17,5 +24,49 @@ struct CompileOutcome {
 // is written when a document cannot be loaded.
 CompileOutcome CompileProjectToFile(const QString& parGenPath, const QString& snmpManagerPath,
                                     const QString& bankPath);
+
+// Conversion code of a ConvertFrom text: 1 "FLOAT", 2 "FLOAT * 10",
+// 3 "FLOAT * 100" (after trimming and upper-casing), 0 for anything else.
+quint8 ConversionCode(const QString& text);
+
+// Turns a configuration's two documents into the configuration image and
+// writes it.  One object holds the image and its output buffer; every
+// compile starts again from the defaults.
+class Compiler {
+public:
+    // Reads the documents from disk.  A missing file is no error; a file that
+    // cannot be read or is not well-formed gives LoadError and leaves no
+    // image to write.
+    CompileOutcome CompileProject(const QString& parGenPath, const QString& snmpManagerPath);
+
+    // Same from bytes in memory; a null QByteArray stands for a missing
+    // document.  The names are used in messages.
+    CompileOutcome CompileDocuments(const QByteArray& parGen, const QByteArray& snmpManager,
+                                    const QString& parGenName = QStringLiteral("ParGen.xml"),
+                                    const QString& snmpManagerName = QStringLiteral("SNMP_Manager.xml"));
+
+    // Writes the compiled image through the atomic file write: the old file
+    // stays as it was when anything fails.
+    CompileOutcome WriteBankFile(const QString& bankPath) const;
+
+    const ConfigImage& Image() const { return m_image; }
+    // The serialised image (ImageSize bytes after a successful compile,
+    // empty otherwise).
+    const QByteArray& Output() const { return m_output; }
+    int ImageLength() const { return m_imageLength; }
+
+    // The steps of a compile, on already loaded documents (null: the
+    // document does not exist).  CompileRequests returns the number of
+    // enabled rows that found no record.
+    void CompileCommParams(const pugi::xml_document* doc);
+    int CompileRequests(const pugi::xml_document* doc);
+
+private:
+    CompileOutcome compileLoaded(const pugi::xml_document* parGen, const pugi::xml_document* snmpManager);
+
+    ConfigImage m_image;
+    QByteArray m_output;
+    int m_imageLength = 0;
+};
 
 } // namespace kv

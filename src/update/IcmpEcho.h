@@ -1,4 +1,5 @@
 #pragma once
+#include <QElapsedTimer>
 #include <QString>
 
 namespace kv {
@@ -14,10 +15,31 @@ public:
 };
 
 // The real client: an unprivileged ICMP datagram socket where the system
-// allows it, a raw socket otherwise.
+// allows it, a raw socket otherwise (root or CAP_NET_RAW).
+//
+// A dotted text of four decimal numbers is used as it stands (leading zeros
+// are decimal, as the engineer means them); any other text must look like a
+// host name and is resolved by the system, at most resolveLimitMs, and the
+// answer is kept for a few seconds so that the repeated echoes of one ping
+// do not ask the name service each time.  Texts that are neither (blanks,
+// 300 in a dotted text) fail at once without any traffic.
 class IcmpEchoClient : public IEchoClient {
 public:
     Result echo(const QString& host, int timeoutMs, QString* error) override;
+
+    int resolveLimitMs = 2000;
+
+private:
+    bool resolve(const QString& host, quint32& address, QString* error);
+
+    quint16 m_sequence = 0;
+    QString m_cachedHost;
+    quint32 m_cachedAddress = 0;
+    QElapsedTimer m_cachedAt;
 };
+
+// The four decimal numbers of a dotted IPv4 text ("192.168.002.010"), in
+// network order; false when the text is not of that form.
+bool ParseDottedDecimal(const QString& text, quint32& address);
 
 } // namespace kv

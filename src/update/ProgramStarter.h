@@ -15,9 +15,24 @@ public:
                                int limitMs = 150000) = 0;
 };
 
+// The real one.  The program is started detached (it outlives the
+// configurator and is no child of it) and watched by its process id every
+// 10 ms.  While waiting, timers and paint events keep running and every
+// user input to the configurator is dropped, not queued for later: a click
+// made during a long update must not start anything once it is over.
 class ProcessStarter : public IProgramStarter {
 public:
     void Start_Program(const QString& program, const QString& parameters, bool hidden, int limitMs = 150000) override;
+
+    // Process id of the last program started (0 when the start failed).
+    qint64 lastPid() const { return m_lastPid; }
+
+private:
+    qint64 m_lastPid = 0;
 };
+
+// True while the process of that id exists and has not ended (a process
+// that ended but was not yet reaped by its parent counts as ended).
+bool ProcessIsRunning(qint64 pid);
 
 } // namespace kv

@@ -1,8 +1,63 @@
 #include "Cli.h"
 
-// PLACEHOLDER: written by the work that builds this command.
-int CmdCheck(const QStringList&)
+#include "documents/CommParams.h"
+#include "lang/LangTable.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+// `check PROJECT_DIR`: each document of the configuration is loaded the way
+// its editor loads it and run through the editor's data check.
+
+namespace {
+
+enum CheckStatus { Passed = 0, Failed = 1, Unreadable = 2 };
+
+// One document of a configuration: its file name and its check, which
+// prints its own lines and returns a CheckStatus.
+struct DocumentCheck {
+    const char* fileName;
+    CheckStatus (*run)(const QString& path, const QString& fileName, const kv::LangTable& lang);
+};
+
+CheckStatus checkParGen(const QString& path, const QString& fileName, const kv::LangTable& lang)
 {
-    Err(QStringLiteral("check: not available yet"));
-    return 2;
+    const kv::CommParamsLoad r = kv::LoadCommParams(path);
+    if (r.load.status == kv::XmlLoad::Error) {
+        Err(r.load.message);
+        return Unreadable;
+    }
+    QString message;
+    if (!kv::Controllo_Dati(r.params, lang, &message)) {
+        Out(fileName + QStringLiteral(": ") + message);
+        return Failed;
+    }
+    return Passed;
+}
+
+// In the order the configurator's steps edit them.
+const DocumentCheck kDocuments[] = {
+    {"ParGen.xml", checkParGen},
+};
+
+} // namespace
+
+int CmdCheck(const QStringList& args)
+{
+    if (args.size() != 1 || args.constFirst().startsWith(QLatin1Char('-'))) {
+        Err(QStringLiteral("usage: kv52013-cli check PROJECT_DIR"));
+        return Unreadable;
+    }
+    const QString dir = args.constFirst();
+    if (!QFileInfo(dir).isDir()) {
+        Err(QStringLiteral("check: %1: not a directory").arg(QDir::toNativeSeparators(dir)));
+        return Unreadable;
+    }
+    const kv::LangTable lang; // the English texts
+    int status = Passed;
+    for (const DocumentCheck& doc : kDocuments) {
+        const QString name = QString::fromLatin1(doc.fileName);
+        status = qMax(status, int(doc.run(QDir(dir).filePath(name), name, lang)));
+    }
+    return status;
 }

@@ -1,0 +1,185 @@
+#include "documents/CommParams.h"
+
+#include "common/NumberRule.h"
+
+namespace kv {
+
+namespace {
+
+enum : int {
+    TxtSnmpIp = 444,   // 444..447
+    TxtSnmpSm = 448,   // 448..451
+    TxtSnmpGat = 452,  // 452..455
+    TxtPnIp = 576,     // 576..579
+    TxtPnSm = 580,     // 580..583
+    TxtPnGat = 584,    // 584..587
+    TxtPnPort = 588,
+    TxtPnNbIn = 589,
+    TxtPnNbOut = 590,
+};
+
+using F = QString CommParams::*;
+
+const CommParamsKey kKeys[CommParamsKeyCount] = {
+    {"SNMP_Manager_IP1", &CommParams::SNMP_Manager_IP1, false},
+    {"SNMP_Manager_IP2", &CommParams::SNMP_Manager_IP2, false},
+    {"SNMP_Manager_IP3", &CommParams::SNMP_Manager_IP3, false},
+    {"SNMP_Manager_IP4", &CommParams::SNMP_Manager_IP4, false},
+    {"SNMP_Manager_SM1", &CommParams::SNMP_Manager_SM1, false},
+    {"SNMP_Manager_SM2", &CommParams::SNMP_Manager_SM2, false},
+    {"SNMP_Manager_SM3", &CommParams::SNMP_Manager_SM3, false},
+    {"SNMP_Manager_SM4", &CommParams::SNMP_Manager_SM4, false},
+    {"SNMP_Manager_GAT1", &CommParams::SNMP_Manager_GAT1, false},
+    {"SNMP_Manager_GAT2", &CommParams::SNMP_Manager_GAT2, false},
+    {"SNMP_Manager_GAT3", &CommParams::SNMP_Manager_GAT3, false},
+    {"SNMP_Manager_GAT4", &CommParams::SNMP_Manager_GAT4, false},
+    {"SNMP_Manager_EN_GAT", &CommParams::SNMP_Manager_EN_GAT, true},
+    {"SNMP_Name_of_Station", &CommParams::SNMP_Name_of_Station, false},
+    {"PROFINET_IP1", &CommParams::PROFINET_IP1, false},
+    {"PROFINET_IP2", &CommParams::PROFINET_IP2, false},
+    {"PROFINET_IP3", &CommParams::PROFINET_IP3, false},
+    {"PROFINET_IP4", &CommParams::PROFINET_IP4, false},
+    {"PROFINET_SM1", &CommParams::PROFINET_SM1, false},
+    {"PROFINET_SM2", &CommParams::PROFINET_SM2, false},
+    {"PROFINET_SM3", &CommParams::PROFINET_SM3, false},
+    {"PROFINET_SM4", &CommParams::PROFINET_SM4, false},
+    {"PROFINET_GAT1", &CommParams::PROFINET_GAT1, false},
+    {"PROFINET_GAT2", &CommParams::PROFINET_GAT2, false},
+    {"PROFINET_GAT3", &CommParams::PROFINET_GAT3, false},
+    {"PROFINET_GAT4", &CommParams::PROFINET_GAT4, false},
+    {"PROFINET_EN_GAT", &CommParams::PROFINET_EN_GAT, true},
+    {"PROFINET_PORT", &CommParams::PROFINET_PORT, false},
+    {"PROFINET_NAME_STA", &CommParams::PROFINET_NAME_STA, false},
+    {"PROFINET_NB_IN", &CommParams::PROFINET_NB_IN, false},
+    {"PROFINET_NB_OUT", &CommParams::PROFINET_NB_OUT, false},
+};
+
+// One row of four octets of the data check.
+struct OctetStep {
+    F octets[4];
+    F enable; // nullptr: always tested
+    int firstMessage;
+};
+
+const OctetStep kOctetSteps[] = {
+    {{&CommParams::SNMP_Manager_IP1, &CommParams::SNMP_Manager_IP2, &CommParams::SNMP_Manager_IP3,
+      &CommParams::SNMP_Manager_IP4},
+     nullptr, TxtSnmpIp},
+    {{&CommParams::SNMP_Manager_SM1, &CommParams::SNMP_Manager_SM2, &CommParams::SNMP_Manager_SM3,
+      &CommParams::SNMP_Manager_SM4},
+     nullptr, TxtSnmpSm},
+    {{&CommParams::SNMP_Manager_GAT1, &CommParams::SNMP_Manager_GAT2, &CommParams::SNMP_Manager_GAT3,
+      &CommParams::SNMP_Manager_GAT4},
+     &CommParams::SNMP_Manager_EN_GAT, TxtSnmpGat},
+    {{&CommParams::PROFINET_IP1, &CommParams::PROFINET_IP2, &CommParams::PROFINET_IP3, &CommParams::PROFINET_IP4},
+     nullptr, TxtPnIp},
+    {{&CommParams::PROFINET_SM1, &CommParams::PROFINET_SM2, &CommParams::PROFINET_SM3, &CommParams::PROFINET_SM4},
+     nullptr, TxtPnSm},
+    {{&CommParams::PROFINET_GAT1, &CommParams::PROFINET_GAT2, &CommParams::PROFINET_GAT3,
+      &CommParams::PROFINET_GAT4},
+     &CommParams::PROFINET_EN_GAT, TxtPnGat},
+};
+
+bool fail(QString* message, const QString& text)
+{
+    if (message)
+        *message = text;
+    return false;
+}
+
+const char kRoot[] = "Par_Gen";
+const char kVersionComment[] = "SW_VERSION = 1.000";
+
+} // namespace
+
+const CommParamsKey* CommParamsKeys()
+{
+    return kKeys;
+}
+
+QString* CommParamsField(CommParams& params, const QString& key)
+{
+    for (const CommParamsKey& k : kKeys) {
+        if (key == QLatin1String(k.name))
+            return &(params.*k.field);
+    }
+    return nullptr;
+}
+
+CommParamsLoad LoadCommParams(const QString& path)
+{
+    CommParamsLoad r;
+    pugi::xml_document doc;
+    r.load = LoadXmlFile(path, doc);
+    if (!r.load.ok())
+        return r;
+
+    // The first top-level node is the root whatever it is: a comment or a
+    // declaration ahead of Par_Gen makes every key read as missing.
+    const pugi::xml_node root = FirstTopNode(doc);
+    for (const CommParamsKey& k : kKeys) {
+        QString text;
+        const bool found = ChildText(root, k.name, text);
+        if (k.field == &CommParams::PROFINET_PORT)
+            continue; // not a setting: always the default
+        if (k.flag)
+            r.params.*k.field = found && FlagIsSet(text) ? QStringLiteral("1") : QStringLiteral("0");
+        else if (found)
+            r.params.*k.field = text;
+    }
+    return r;
+}
+
+bool Controllo_Dati(const CommParams& p, const LangTable& lang, QString* message)
+{
+    const auto ip4 = [&](const OctetStep& step) {
+        if (step.enable && !FlagIsSet(p.*step.enable))
+            return true;
+        for (int i = 0; i < 4; ++i) {
+            if (!InRange(p.*step.octets[i], 0, 255))
+                return fail(message, lang.Get(step.firstMessage + i));
+        }
+        return true;
+    };
+    for (const OctetStep& step : kOctetSteps) {
+        if (!ip4(step))
+            return false;
+    }
+    if (!InRange(p.PROFINET_PORT, ProfinetPort, ProfinetPort))
+        return fail(message, lang.Get(TxtPnPort));
+    const QString bound = QString::number(ProfinetMaxBytes);
+    if (!InRange(p.PROFINET_NB_IN, 0, ProfinetMaxBytes))
+        return fail(message, lang.Get(TxtPnNbIn) + bound);
+    if (!InRange(p.PROFINET_NB_OUT, 0, ProfinetMaxBytes))
+        return fail(message, lang.Get(TxtPnNbOut) + bound);
+    return true;
+}
+
+static void buildDocument(pugi::xml_document& doc, const CommParams& params)
+{
+    pugi::xml_node root = doc.append_child(kRoot);
+    for (const CommParamsKey& k : kKeys) {
+        const QString& text = params.*k.field;
+        if (k.flag)
+            AppendTextElement(root, k.name, FlagIsSet(text) ? QStringLiteral("1") : QStringLiteral("0"));
+        else
+            AppendTextElement(root, k.name, text);
+    }
+    doc.append_child(pugi::node_comment).set_value(kVersionComment);
+}
+
+QByteArray CommParamsBytes(const CommParams& params)
+{
+    pugi::xml_document doc;
+    buildDocument(doc, params);
+    return SaveXmlBytes(doc);
+}
+
+bool SaveCommParams(const CommParams& params, const QString& path, QString* error)
+{
+    pugi::xml_document doc;
+    buildDocument(doc, params);
+    return SaveXmlFile(doc, path, error);
+}
+
+} // namespace kv

@@ -30,7 +30,7 @@ QUrl VendorDownloadPageUrl()
 
 QString VendorSiteName()
 {
-    return QStringLiteral("www.tolvexnet.example");
+    return QStringLiteral("tolvexnet.example");
 }
 
 } // namespace kv

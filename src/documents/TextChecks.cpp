@@ -20,6 +20,8 @@ bool CheckIpAddressText(const QString& text, std::array<quint8, 4>& bytes)
             part = dot < 0 ? rest : rest.left(dot);
             if (dot >= 0)
                 rest = rest.mid(dot + 1);
+            else
+                invalid = true; // fewer than four numbers: "5" must not read as 5.5.5.5
         } else {
             part = rest;
         }
@@ -38,6 +40,9 @@ int CheckOidText(const QString& text)
 {
     if (text.size() > 64)
         return 1;
+    // An empty OID names no object: it fails like a text without digits.
+    if (text.isEmpty())
+        return 2;
     for (const QChar c : text) {
         if (c != QLatin1Char('.') && (c < QLatin1Char('0') || c > QLatin1Char('9')))
             return 2;

@@ -1,17 +1,90 @@
 #pragma once
 #include <QDialog>
+#include <QStringList>
 
 #include "app/AppState.h"
 #include "common/UServices.h"
 
-// PLACEHOLDER dialog: replaced by the work that builds it.
+class QAbstractButton;
+class QLabel;
+class QPushButton;
+class QStringListModel;
+class QTableView;
+
+namespace kv {
+class PositionListModel;
+class SnmpTableModel;
+}
+
+// Step 3: the SNMP Manager request table of the open configuration in an
+// editable grid, with delete, insert, copy and paste of rows.  Every showing
+// reads SNMP_Manager.xml (and ParGen.xml for the Position choices) again;
+// OK checks the table and writes the file.
 class TFSNMPManagerAccess : public QDialog {
     Q_OBJECT
 public:
     TFSNMPManagerAccess(kv::AppState& state, kv::UiServices& services, QWidget* parent = nullptr);
     void Set_Lang();
 
+    // Loads the documents, then shows the dialog.  When a document exists but
+    // cannot be loaded, an error names it and the dialog does not open.
+    int exec() override;
+
+    // Loading part of each showing; false (after the error message) when a
+    // document cannot be loaded, leaving the grid as it was.
+    bool FormShow();
+    // Data check of the grid; shows the first error.
+    bool Controllo_dati();
+
+    void Btn_OKClick();
+    void Btn_DelRowClick();
+    void Btn_InsRowClick();
+    void Btn_CopyRowClick();
+    void Btn_PasteRowClick();
+    // Key typed in the grid; true when it was consumed.
+    bool ACG_SNMPKeyPress(int key);
+    // Double click on a grid cell; row 0 is the header row.
+    void ACG_SNMPDblClickCell(int row, int column);
+
+    bool Do_Copy_SNMP() const { return m_doCopySnmp; }
+    const QStringList& Hint_SNMP() const { return m_hintSnmp; }
+    kv::SnmpTableModel* tableModel() const { return m_model; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void createGrid();
+    // Ends an edit in progress so that its text is in the table.
+    void commitOpenEditor();
+    void showSurplusWarning();
+
     kv::AppState& m_state;
     kv::UiServices& m_services;
+
+    QLabel* L_SW_Code = nullptr;
+    QLabel* L_SW_Desc = nullptr;
+    QTableView* ACG_SNMP = nullptr;
+    QAbstractButton* m_cornerButton = nullptr;
+    QPushButton* Btn_OK = nullptr;
+    QPushButton* Btn_Cancel = nullptr;
+    QPushButton* Btn_DelRow = nullptr;
+    QPushButton* Btn_InsRow = nullptr;
+    QPushButton* Btn_CopyRow = nullptr;
+    QPushButton* Btn_PasteRow = nullptr;
+
+    kv::SnmpTableModel* m_model = nullptr;
+    kv::PositionListModel* m_positions = nullptr;
+    QStringListModel* m_versions = nullptr;
+    QStringListModel* m_communities = nullptr;
+    QStringListModel* m_types = nullptr;
+    QStringListModel* m_modes = nullptr;
+    QStringListModel* m_conversions = nullptr;
+
+    QStringList m_hintSnmp;
+    QString m_cornerText;
+    bool m_doCopySnmp = false;
+    bool m_surplusWarningPending = false;
 };

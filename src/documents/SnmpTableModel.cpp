@@ -1,0 +1,117 @@
+#include "documents/SnmpTableModel.h"
+
+namespace kv {
+
+SnmpTableModel::SnmpTableModel(QObject* parent)
+    : QAbstractTableModel(parent)
+    , m_rows(SnmpMaxRows, SnmpRequest::ResetRow())
+{
+}
+
+int SnmpTableModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int SnmpTableModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : SnmpFieldCount + 1;
+}
+
+QVariant SnmpTableModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_rows.size())
+        return QVariant();
+    const int col = index.column();
+    if (col == ColRowNumber) {
+        if (role == Qt::DisplayRole || role == Qt::EditRole)
+            return QString::number(index.row() + 1);
+        return QVariant();
+    }
+    const QString& text = m_rows[index.row()].field(col);
+    const bool check = SnmpRequest::IsCheckBoxColumn(col);
+    switch (role) {
+    case Qt::DisplayRole:
+        return check ? QVariant() : QVariant(text);
+    case Qt::EditRole:
+        return text;
+    case Qt::ToolTipRole:
+        return text.isEmpty() ? QVariant() : QVariant(text);
+    case Qt::CheckStateRole:
+        if (check)
+            return text == QLatin1String("Y") ? Qt::Checked : Qt::Unchecked;
+        return QVariant();
+    default:
+        return QVariant();
+    }
+}
+
+bool SnmpTableModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (!index.isValid() || index.row() >= m_rows.size() || index.column() < 1 || index.column() > SnmpFieldCount)
+        return false;
+    const int col = index.column();
+    QString text;
+    if (role == Qt::EditRole) {
+        text = value.toString();
+    } else if (role == Qt::CheckStateRole && SnmpRequest::IsCheckBoxColumn(col)) {
+        text = value.toInt() == Qt::Checked ? QStringLiteral("Y") : QStringLiteral("N");
+    } else {
+        return false;
+    }
+    QString& cell = m_rows[index.row()].field(col);
+    if (cell == text)
+        return true;
+    cell = text;
+    emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole, Qt::ToolTipRole, Qt::CheckStateRole});
+    return true;
+}
+
+Qt::ItemFlags SnmpTableModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    if (index.column() == ColRowNumber)
+        return Qt::ItemIsEnabled;
+    if (SnmpRequest::IsCheckBoxColumn(index.column()))
+        return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
+}
+
+QVariant SnmpTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Vertical) {
+        if (role == Qt::DisplayRole)
+            return QString::number(section + 1);
+        return QVariant();
+    }
+    if (role == Qt::DisplayRole)
+        return section < m_captions.size() ? QVariant(m_captions.at(section)) : QVariant();
+    if (role == Qt::ToolTipRole && section >= 1 && section - 1 < m_hints.size())
+        return m_hints.at(section - 1);
+    return QVariant();
+}
+
+void SnmpTableModel::setRows(const QVector<SnmpRequest>& rows)
+{
+    Q_ASSERT(rows.size() == SnmpMaxRows);
+    beginResetModel();
+    m_rows = rows;
+    endResetModel();
+}
+
+QString SnmpTableModel::cell(int row, int column) const
+{
+    if (row < 1 || row > m_rows.size() || column < 1 || column > SnmpFieldCount)
+        return QString();
+    return m_rows[row - 1].field(column);
+}
+
+void SnmpTableModel::setHeaders(const QStringList& captions, const QStringList& hints)
+{
+    m_captions = captions;
+    m_hints = hints;
+    emit headerDataChanged(Qt::Horizontal, 0, SnmpFieldCount);
+}
+
+} // namespace kv

@@ -1,0 +1,44 @@
+#pragma once
+#include <QAbstractTableModel>
+#include <QStringList>
+
+#include "documents/SnmpRequests.h"
+
+namespace kv {
+
+// The request grid's data: 512 rows, columns 0..16 numbered as the grid's
+// (column 0 the row number, 1..16 the fields of SnmpRequest).
+//  - Qt::EditRole is the cell's exact text in every column; the table
+//    operations and the pick-list editors read and write it.
+//  - Check-box columns show no text: Qt::CheckStateRole is Checked for "Y"
+//    only, and setting it writes "Y" or "N".
+//  - Qt::ToolTipRole of a data cell is its text; of a header, its hint.
+class SnmpTableModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit SnmpTableModel(QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    // Replaces every row at once (rows.size() must be SnmpMaxRows).
+    void setRows(const QVector<SnmpRequest>& rows);
+    const QVector<SnmpRequest>& rows() const { return m_rows; }
+
+    // Text of a cell by grid row 1..512 and column 1..16.
+    QString cell(int row, int column) const;
+
+    // 17 column captions (column 0 first) and 16 hints (column 1 first).
+    void setHeaders(const QStringList& captions, const QStringList& hints);
+
+private:
+    QVector<SnmpRequest> m_rows;
+    QStringList m_captions;
+    QStringList m_hints;
+};
+
+} // namespace kv

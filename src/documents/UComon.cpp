@@ -1,0 +1,150 @@
+#include "documents/UComon.h"
+
+#include "common/TextRules.h"
+#include "common/UServices.h"
+#include "lang/LangTable.h"
+
+#include <QAbstractItemModel>
+#include <QHeaderView>
+#include <QTableView>
+
+namespace kv {
+
+namespace {
+
+enum : int {
+    TxtOverwriteRow = 1100,
+    TxtBadCopyBuffer = 1101,
+    TxtCopyFirst = 1102,
+};
+
+int dataColumnCount(const QAbstractItemModel* m)
+{
+    return m->columnCount() - 1;
+}
+
+QString cellText(const QAbstractItemModel* m, int modelRow, int column)
+{
+    return m->data(m->index(modelRow, column), Qt::EditRole).toString();
+}
+
+void setCellText(QAbstractItemModel* m, int modelRow, int column, const QString& text)
+{
+    m->setData(m->index(modelRow, column), text, Qt::EditRole);
+}
+
+int firstVisibleDataColumn(const QTableView* grid, int from)
+{
+    const int columns = grid->model()->columnCount();
+    for (int c = from; c < columns; ++c) {
+        if (!grid->isColumnHidden(c))
+            return c;
+    }
+    return -1;
+}
+
+} // namespace
+
+int GridCurrentRow(const QTableView* grid)
+{
+    const QModelIndex cur = grid->currentIndex();
+    return cur.isValid() ? cur.row() + 1 : 1;
+}
+
+bool GridEnterKey(QTableView* grid, int key, bool enableJump)
+{
+    if (!enableJump || (key != Qt::Key_Return && key != Qt::Key_Enter))
+        return false;
+    QAbstractItemModel* m = grid->model();
+    const QModelIndex cur = grid->currentIndex();
+    if (m && cur.isValid() && cur.column() >= 1) {
+        int row = cur.row();
+        int column = firstVisibleDataColumn(grid, cur.column() + 1);
+        if (column < 0) {
+            column = firstVisibleDataColumn(grid, 1);
+            row = row + 1 >= m->rowCount() ? 0 : row + 1;
+        }
+        if (column >= 0) {
+            const QModelIndex next = m->index(row, column);
+            grid->setCurrentIndex(next);
+            grid->scrollTo(next);
+        }
+    }
+    return true;
+}
+
+void GridDblClickAutoSize(QTableView* grid, int row, int column, bool enabled)
+{
+    if (!enabled || row != 0 || column < 0 || column >= grid->model()->columnCount())
+        return;
+    // The view measures the header, the visible rows and a bounded sample.
+    grid->resizeColumnToContents(column);
+}
+
+void GridDeleteRow(QTableView* grid, int row)
+{
+    QAbstractItemModel* m = grid->model();
+    const int rows = m->rowCount();
+    const int columns = dataColumnCount(m);
+    if (row < 1 || row > rows)
+        return;
+    for (int r = row - 1; r < rows - 1; ++r) {
+        for (int c = 1; c <= columns; ++c)
+            setCellText(m, r, c, cellText(m, r + 1, c));
+    }
+    for (int c = 1; c <= columns; ++c)
+        setCellText(m, rows - 1, c, QString());
+}
+
+void GridInsertRow(QTableView* grid, int row)
+{
+    QAbstractItemModel* m = grid->model();
+    const int rows = m->rowCount();
+    const int columns = dataColumnCount(m);
+    if (row < 1 || row > rows)
+        return;
+    for (int r = rows - 2; r >= row - 1; --r) {
+        for (int c = 1; c <= columns; ++c)
+            setCellText(m, r + 1, c, cellText(m, r, c));
+    }
+    for (int c = 1; c <= columns; ++c)
+        setCellText(m, row - 1, c, QString());
+}
+
+void GridCopyRow(const QTableView* grid, int row, QStringList& buffer)
+{
+    const QAbstractItemModel* m = grid->model();
+    buffer.clear();
+    const int columns = dataColumnCount(m);
+    for (int c = 1; c <= columns; ++c)
+        buffer.append(cellText(m, row - 1, c));
+}
+
+bool GridPasteRow(QTableView* grid, int row, bool copied, const QStringList& buffer, const LangTable& lang,
+                  IMessageService& messages, QWidget* dialogParent)
+{
+    QAbstractItemModel* m = grid->model();
+    if (!copied) {
+        messages.error(dialogParent, lang.Get(TxtCopyFirst));
+        return false;
+    }
+    const int columns = dataColumnCount(m);
+    if (buffer.size() != columns) {
+        messages.error(dialogParent, lang.Get(TxtBadCopyBuffer));
+        return false;
+    }
+    bool used = false;
+    for (int c = 1; c <= columns && !used; ++c) {
+        // Check boxes always hold something: they do not make a row used.
+        if (m->flags(m->index(row - 1, c)) & Qt::ItemIsUserCheckable)
+            continue;
+        used = !TrimCtl(cellText(m, row - 1, c)).isEmpty();
+    }
+    if (used && !messages.question(dialogParent, lang.Get(TxtOverwriteRow)))
+        return false;
+    for (int c = 1; c <= columns; ++c)
+        setCellText(m, row - 1, c, buffer.at(c - 1));
+    return true;
+}
+
+} // namespace kv

@@ -1,6 +1,7 @@
 #pragma once
 #include <QObject>
 #include <QString>
+#include <QUrl>
 #include <functional>
 
 namespace kv {
@@ -22,11 +23,21 @@ int Conv_Version(const QString& text);
 // True when the server's answer names a newer version than ProgramVersion.
 bool IsNewerVersion(const QString& answer);
 
+// Address of the version query on the vendor's server.
+QUrl VersionQueryUrl();
+
 // The real query over HTTP (Qt Network): GET, no redirects, time-out, capped body.
 class HttpVersionQuery : public IVersionQuery {
 public:
-    HttpVersionQuery();
+    static constexpr int DefaultTransferTimeoutMs = 10000;
+    static constexpr qint64 MaxAnswerBytes = 64 * 1024;
+
+    // transferTimeoutMs bounds a transfer that stalls (tests pass a short one).
+    explicit HttpVersionQuery(int transferTimeoutMs = DefaultTransferTimeoutMs);
     ~HttpVersionQuery() override;
+    HttpVersionQuery(const HttpVersionQuery&) = delete;
+    HttpVersionQuery& operator=(const HttpVersionQuery&) = delete;
+
     void query(QObject* context, std::function<void(const QString& answer)> done) override;
 
 private:

@@ -36,8 +36,9 @@ QString fromCp1252(const QByteArray& bytes)
 
 QString decodeWith(QStringConverter::Encoding encoding, const QByteArray& bytes)
 {
-    // Invalid sequences become U+FFFD; decoding never fails as a whole.
-    QStringDecoder decoder(encoding);
+    // Invalid sequences, and an incomplete one at the end, become U+FFFD;
+    // decoding never fails as a whole.
+    QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
     return decoder.decode(bytes);
 }
 

@@ -398,7 +398,9 @@ void TFTessaraneFirmWare::Timer_UpdateTimer()
             LL_Update->hide();
         }
         m_timerUpdate->setInterval(7200000);
-        m_timerUpdate->start();
+        // The answer may come after the options dialog turned the check off.
+        if (m_state.Settings.EnableInternet && m_state.Settings.EnableUpdate)
+            m_timerUpdate->start();
     };
     if (m_services.version)
         m_services.version->query(this, finish);

@@ -1,6 +1,7 @@
 #include "Cli.h"
 
 #include "documents/CommParams.h"
+#include "documents/SnmpRequests.h"
 #include "lang/LangTable.h"
 
 #include <QDir>
@@ -35,9 +36,30 @@ CheckStatus checkParGen(const QString& path, const QString& fileName, const kv::
     return Passed;
 }
 
+CheckStatus checkSnmpManager(const QString& path, const QString& fileName, const kv::LangTable& lang)
+{
+    // ParGen.xml only sets the Position choices, which the check does not
+    // look at; its own check reports it when it cannot be loaded.
+    kv::SnmpTable table;
+    const kv::XmlLoad load = kv::LoadSnmpRequests(QString(), path, table);
+    if (load.status == kv::XmlLoad::Error) {
+        Err(load.message);
+        return Unreadable;
+    }
+    if (table.surplusRows > 0)
+        Err(fileName + QStringLiteral(": ") + lang.Get(662));
+    QString message;
+    if (!kv::Controllo_dati(table.rows, lang, &message)) {
+        Out(fileName + QStringLiteral(": ") + message);
+        return Failed;
+    }
+    return Passed;
+}
+
 // In the order the configurator's steps edit them.
 const DocumentCheck kDocuments[] = {
     {"ParGen.xml", checkParGen},
+    {"SNMP_Manager.xml", checkSnmpManager},
 };
 
 } // namespace

@@ -8,9 +8,9 @@
 
 namespace {
 
-void langcheckUsage()
+void langcheckUsage(void (*print)(const QString&))
 {
-    Err(QStringLiteral(
+    print(QStringLiteral(
         "usage: kv52013-cli langcheck FILE [--json]\n"
         "Reads a language file with the configurator's own reader and shows what it sets.\n"
         "  --json   print one JSON object: {\"version\": V, \"entries\": {\"12\": \"text\", ...}}\n"
@@ -19,6 +19,8 @@ void langcheckUsage()
         "Without --json: a listing, then the number of lines ignored: non-blank lines\n"
         "that set nothing (free comments, STR lines with a bad index or an empty value,\n"
         "version lines after the first).\n"
+        "A file that begins with a byte-order mark is read as UTF-8 or UTF-16, any other\n"
+        "as Windows-1252; files over 16 MiB are not read.\n"
         "Exit status: 0 when the file was read, 2 when it is missing or unreadable."));
 }
 
@@ -32,17 +34,17 @@ int CmdLangcheck(const QStringList& args)
         if (a == QLatin1String("--json")) {
             json = true;
         } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            langcheckUsage();
+            langcheckUsage(Out);
             return 0;
         } else if (path.isEmpty() && !a.startsWith(QLatin1String("--"))) {
             path = a;
         } else {
-            langcheckUsage();
+            langcheckUsage(Err);
             return 2;
         }
     }
     if (path.isEmpty()) {
-        langcheckUsage();
+        langcheckUsage(Err);
         return 2;
     }
 

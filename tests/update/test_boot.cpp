@@ -1,0 +1,305 @@
+#include "update/BootFixture.h"
+
+#include "common/XmlUtil.h"
+
+#include <QElapsedTimer>
+
+using Result = kv::IEchoClient::Result;
+Q_DECLARE_METATYPE(QList<kv::IEchoClient::Result>)
+
+// The update dialog: the boxes, the choices, the ping loop and its outcomes.
+// Every address used here is loopback, and the scripted echo sends nothing.
+class TestBoot : public QObject {
+    Q_OBJECT
+private slots:
+    void lastAddressSplitsIntoTheBoxes_data();
+    void lastAddressSplitsIntoTheBoxes();
+    void formShow();
+    void dotHopsToTheNextBox();
+    void pingOutcomes_data();
+    void pingOutcomes();
+    void successRemembersTheChoices();
+    void jobFileCannotBeWritten();
+    void cancelDuringThePing();
+    void realEcho_data();
+    void realEcho();
+};
+
+void TestBoot::lastAddressSplitsIntoTheBoxes_data()
+{
+    QTest::addColumn<QString>("last");
+    QTest::addColumn<QString>("boxes"); // empty: the boxes keep 127|0|0|1
+    QTest::newRow("plain") << "192.168.2.205" << "192|168|2|205";
+    QTest::newRow("blanks around parts") << "  192 . 168 .2.  205 " << "192|168|2|205";
+    QTest::newRow("tabs at the ends") << "\t10.0.0.1\t" << "10|0|0|1";
+    QTest::newRow("leading zeros kept") << "010.001.002.000" << "010|001|002|000";
+    QTest::newRow("three parts") << "192.168.2" << "";
+    QTest::newRow("part above 255") << "192.168.2.256" << "";
+    QTest::newRow("negative part") << "-1.168.2.1" << "";
+    QTest::newRow("part not a number") << "192.168.x.1" << "";
+    QTest::newRow("empty part") << "192..2.1" << "";
+    QTest::newRow("five parts") << "1.2.3.4.5" << "";
+    QTest::newRow("no dot") << "localhost" << "";
+    QTest::newRow("empty") << "" << "";
+}
+
+void TestBoot::lastAddressSplitsIntoTheBoxes()
+{
+    QFETCH(QString, last);
+    QFETCH(QString, boxes);
+    BootFixture f;
+    f.show();
+    QCOMPARE(f.boxes(), QStringLiteral("127|0|0|1"));
+    f.state.Settings.LastIpAddress = last;
+    f.show();
+    QCOMPARE(f.boxes(), boxes.isEmpty() ? QStringLiteral("127|0|0|1") : boxes);
+}
+
+void TestBoot::formShow()
+{
+    BootFixture f;
+    f.state.LastUpdateOption = 2;
+    f.state.LastReadBack = true;
+    f.show();
+    QCOMPARE(f.boot->size(), QSize(449, 230));
+    QCOMPARE(f.boot->windowTitle(), QStringLiteral("Update Device by Ethernet (UDP)"));
+    auto* options = f.child<QComboBox>("CB_Update_Options");
+    QCOMPARE(options->count(), 3);
+    QCOMPARE(options->itemText(0), QStringLiteral("Firmware + Configuration"));
+    QCOMPARE(options->itemText(1), QStringLiteral("Firmware"));
+    QCOMPARE(options->itemText(2), QStringLiteral("Configuration"));
+    QCOMPARE(options->currentIndex(), 2);
+    QVERIFY(f.child<QCheckBox>("CB_Update_Option_Read_Back")->isChecked());
+    QCOMPARE(f.child<QPushButton>("Btn_Update")->text(), QStringLiteral("Execute Update Firmware"));
+
+    // Set_Lang runs at every show: a language changed in between shows up.
+    f.state.Lang.Put(1016, QStringLiteral("Nur Firmware"));
+    f.state.LastUpdateOption = 0;
+    f.state.LastReadBack = false;
+    f.show();
+    QCOMPARE(options->itemText(1), QStringLiteral("Nur Firmware"));
+    QCOMPARE(options->currentIndex(), 0);
+    QVERIFY(!f.child<QCheckBox>("CB_Update_Option_Read_Back")->isChecked());
+}
+
+void TestBoot::dotHopsToTheNextBox()
+{
+    BootFixture f;
+    f.show();
+    f.boot->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.boot.get()));
+    f.setBoxes(QString(), QString(), QString(), QString());
+    f.box(1)->setFocus();
+    // Typed as a user types: each key goes to the box that has the focus.
+    const auto type = [](const QString& keys) {
+        for (QChar c : keys)
+            QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+    };
+    type(QStringLiteral("127."));
+    QVERIFY(f.box(2)->hasFocus());
+    type(QStringLiteral("0.0.1."));
+    QVERIFY(f.box(4)->hasFocus());
+    type(QStringLiteral("x y"));
+    QCOMPARE(f.boxes(), QStringLiteral("127|0|0|1x y"));
+}
+
+void TestBoot::pingOutcomes_data()
+{
+    QTest::addColumn<QList<Result>>("script");
+    QTest::addColumn<int>("fallback");
+    QTest::addColumn<bool>("found");
+    QTest::addColumn<int>("pingRes");
+    QTest::addColumn<int>("echoes"); // -1: more than two
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("answers at once") << QList<Result>{} << int(Result::Reply) << true << 1 << 2 << "" << "";
+    QTest::newRow("answers after a time-out")
+        << QList<Result>{Result::Timeout} << int(Result::Reply) << true << 1 << 3 << "" << "";
+    QTest::newRow("silent") << QList<Result>{} << int(Result::Timeout) << false << 2 << -1 << "warning"
+                            << "Device Not Found!";
+    QTest::newRow("not an address") << QList<Result>{} << int(Result::Error) << false << 0 << 1 << "error"
+                                    << "Error!!! Check the Ip Address\nno such host";
+    QTest::newRow("reply, then an error") << QList<Result>{Result::Reply} << int(Result::Error) << false << 1 << 2
+                                          << "error" << "Error!!! Check the Ip Address\nno such host";
+}
+
+void TestBoot::pingOutcomes()
+{
+    QFETCH(QList<Result>, script);
+    QFETCH(int, fallback);
+    QFETCH(bool, found);
+    QFETCH(int, pingRes);
+    QFETCH(int, echoes);
+    QFETCH(QString, kind);
+    QFETCH(QString, message);
+
+    BootFixture f;
+    f.scripted.script = script;
+    f.scripted.fallback = Result(fallback);
+    f.show();
+    f.setBoxes(QStringLiteral("127"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("01"));
+    f.boot->Btn_UpdateClick();
+
+    QCOMPARE(f.boot->ping_res, pingRes);
+    if (echoes < 0)
+        QVERIFY(f.scripted.hosts.size() > 2);
+    else
+        QCOMPARE(f.scripted.hosts.size(), echoes);
+    for (int i = 0; i < f.scripted.hosts.size(); ++i) {
+        QCOMPARE(f.scripted.hosts[i], QStringLiteral("127.0.0.01"));
+        QCOMPARE(f.scripted.timeouts[i], 400);
+    }
+    if (found) {
+        QVERIFY(f.messages.log.isEmpty());
+        QCOMPARE(f.state.Settings.LastIpAddress, QStringLiteral("127.0.0.01"));
+        QVERIFY(QFileInfo::exists(f.jobPath()));
+        QCOMPARE(f.recording.calls.size(), 1);
+    } else {
+        QCOMPARE(f.messages.log.size(), 1);
+        QCOMPARE(f.messages.log[0].kind, kind);
+        QCOMPARE(f.messages.log[0].text, message);
+        // Nothing stored, nothing written, nothing started.
+        QCOMPARE(f.state.Settings.LastIpAddress, QStringLiteral("127.0.0.1"));
+        QVERIFY(!QFileInfo::exists(f.jobPath()));
+        QVERIFY(f.recording.calls.isEmpty());
+        QCOMPARE(f.boxes(), QStringLiteral("127|0|0|01"));
+    }
+    QVERIFY(f.child<QPushButton>("Btn_Update")->isEnabled());
+}
+
+void TestBoot::successRemembersTheChoices()
+{
+    BootFixture f;
+    f.show();
+    f.setBoxes(QStringLiteral("127"), QStringLiteral(" 0"), QStringLiteral("0"), QStringLiteral("2"));
+    f.child<QComboBox>("CB_Update_Options")->setCurrentIndex(1);
+    f.child<QCheckBox>("CB_Update_Option_Read_Back")->setChecked(true);
+    f.boot->Btn_UpdateClick();
+
+    QVERIFY(f.messages.log.isEmpty());
+    QCOMPARE(f.state.Settings.LastIpAddress, QStringLiteral("127. 0.0.2"));
+    QCOMPARE(f.state.LastUpdateOption, 1);
+    QVERIFY(f.state.LastReadBack);
+    QCOMPARE(f.recording.calls.size(), 1);
+    QCOMPARE(f.recording.calls[0].program,
+             QDir::toNativeSeparators(f.state.ExeDir + QStringLiteral("/Ethernet_Update")));
+    QCOMPARE(f.recording.calls[0].parameters, QString());
+    QCOMPARE(f.recording.calls[0].hidden, false);
+
+    pugi::xml_document doc;
+    QVERIFY(kv::LoadXmlFile(f.jobPath(), doc).ok());
+    const pugi::xml_node root = doc.first_child();
+    QCOMPARE(QString::fromUtf8(root.child_value("IP_Address_Dev")), QStringLiteral("127. 0.0.2"));
+    const pugi::xml_node op = root.child("Operations").child("Operation");
+    QCOMPARE(QString::fromUtf8(op.child_value("Ope_Bank_Type")), QStringLiteral("1"));
+    QCOMPARE(QString::fromUtf8(op.child_value("Ope_Read_Back")), QStringLiteral("1"));
+    QVERIFY(!op.next_sibling("Operation"));
+
+    // The next show of this run brings the choices back, boxes included.
+    f.setBoxes(QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d"));
+    f.child<QComboBox>("CB_Update_Options")->setCurrentIndex(0);
+    f.child<QCheckBox>("CB_Update_Option_Read_Back")->setChecked(false);
+    f.show();
+    QCOMPARE(f.boxes(), QStringLiteral("127|0|0|2"));
+    QCOMPARE(f.child<QComboBox>("CB_Update_Options")->currentIndex(), 1);
+    QVERIFY(f.child<QCheckBox>("CB_Update_Option_Read_Back")->isChecked());
+}
+
+void TestBoot::jobFileCannotBeWritten()
+{
+    BootFixture f;
+    QVERIFY(QDir().mkpath(f.jobPath())); // a folder in the file's place
+    f.show();
+    f.setBoxes(QStringLiteral("127"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("3"));
+    f.child<QComboBox>("CB_Update_Options")->setCurrentIndex(2);
+    f.boot->Btn_UpdateClick();
+
+    QCOMPARE(f.messages.log.size(), 1);
+    QCOMPARE(f.messages.log[0].kind, QStringLiteral("error"));
+    QVERIFY2(f.messages.log[0].text.contains(QDir::toNativeSeparators(f.jobPath())), qPrintable(f.messages.log[0].text));
+    QVERIFY(f.recording.calls.isEmpty());
+    // The ping succeeded, so the address and choices are remembered.
+    QCOMPARE(f.state.Settings.LastIpAddress, QStringLiteral("127.0.0.3"));
+    QCOMPARE(f.state.LastUpdateOption, 2);
+}
+
+void TestBoot::cancelDuringThePing()
+{
+    BootFixture f;
+    f.scripted.fallback = Result::Timeout;
+    bool updateDisabled = false, boxesLocked = false;
+    f.scripted.onEcho = [&] {
+        updateDisabled = !f.child<QPushButton>("Btn_Update")->isEnabled();
+        boxesLocked = f.box(1)->isReadOnly();
+        if (f.scripted.hosts.size() == 3)
+            QTimer::singleShot(0, f.child<QPushButton>("Btn_Cancel"), &QPushButton::click);
+    };
+    f.show();
+    f.boot->Btn_UpdateClick();
+
+    QVERIFY(updateDisabled);
+    QVERIFY(boxesLocked);
+    QVERIFY(!f.boot->isVisible());
+    QCOMPARE(f.scripted.hosts.size(), 3);
+    QVERIFY(f.messages.log.isEmpty());
+    QVERIFY(f.recording.calls.isEmpty());
+    QVERIFY(!QFileInfo::exists(f.jobPath()));
+    QVERIFY(!f.box(1)->isReadOnly());
+}
+
+void TestBoot::realEcho_data()
+{
+    QTest::addColumn<QStringList>("boxes");
+    QTest::addColumn<bool>("needsSocket");
+    QTest::addColumn<bool>("found");
+    QTest::newRow("loopback") << QStringList{QStringLiteral("127"), QStringLiteral("0"), QStringLiteral("0"),
+                                             QStringLiteral("1")}
+                              << true << true;
+    QTest::newRow("leading zeros are decimal")
+        << QStringList{QStringLiteral("127"), QStringLiteral("000"), QStringLiteral("00"), QStringLiteral("010")}
+        << true << true;
+    // None of these leaves the machine: they fail before any echo.
+    QTest::newRow("300") << QStringList{QStringLiteral("127"), QStringLiteral("0"), QStringLiteral("0"),
+                                        QStringLiteral("300")}
+                         << false << false;
+    QTest::newRow("blanks") << QStringList{QStringLiteral("127"), QStringLiteral(" "), QStringLiteral("0"),
+                                           QStringLiteral("1")}
+                            << false << false;
+    QTest::newRow("empty boxes") << QStringList{QString(), QString(), QString(), QString()} << false << false;
+    QTest::newRow("letters and blanks")
+        << QStringList{QStringLiteral("my"), QStringLiteral("device"), QStringLiteral("is"), QStringLiteral("here!")}
+        << false << false;
+}
+
+void TestBoot::realEcho()
+{
+    QFETCH(QStringList, boxes);
+    QFETCH(bool, needsSocket);
+    QFETCH(bool, found);
+
+    kv::IcmpEchoClient client;
+    CountingEcho counting(client);
+    BootFixture f(&counting);
+    f.show();
+    f.setBoxes(boxes[0], boxes[1], boxes[2], boxes[3]);
+    const bool result = f.boot->Send_Ping();
+    if (needsSocket && !result && f.boot->PingError().startsWith(QLatin1String("No ICMP socket")))
+        QSKIP(qPrintable(QStringLiteral("this machine allows no ICMP socket to this user: ") + f.boot->PingError()));
+    QCOMPARE(result, found);
+    if (found) {
+        QCOMPARE(f.boot->ping_res, 1);
+        QCOMPARE(counting.calls, 2); // two replies end the ping
+    } else {
+        QCOMPARE(f.boot->ping_res, 0);
+        QCOMPARE(counting.calls, 1);
+        QVERIFY(!f.boot->PingError().isEmpty());
+        f.boot->Btn_UpdateClick();
+        QCOMPARE(f.messages.log.size(), 1);
+        QCOMPARE(f.messages.log[0].kind, QStringLiteral("error"));
+        QVERIFY(f.messages.log[0].text.startsWith(QStringLiteral("Error!!! Check the Ip Address\n")));
+    }
+}
+
+QTEST_MAIN(TestBoot)
+#include "test_boot.moc"

@@ -77,14 +77,17 @@ public:
 
 struct BootFixture {
     QTemporaryDir dir;
-    kv::AppState state{dir.path()};
+    kv::AppState state;
     kv::ScriptedMessageService messages;
     ScriptedEcho scripted;
     RecordingStarter recording;
     kv::UiServices services;
     std::unique_ptr<TFBoot> boot;
 
-    explicit BootFixture(kv::IEchoClient* echo = nullptr, kv::IProgramStarter* starter = nullptr)
+    // exeDir: the configurator's folder; a fresh temporary one when empty.
+    explicit BootFixture(kv::IEchoClient* echo = nullptr, kv::IProgramStarter* starter = nullptr,
+                         const QString& exeDir = QString())
+        : state(exeDir.isEmpty() ? dir.path() : exeDir)
     {
         state.CreateWorkspace();
         state.OpenProject(QStringLiteral("Plant"));

@@ -2,6 +2,7 @@
 
 #include "documents/CommParams.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
 
 namespace {
@@ -52,6 +53,8 @@ private slots:
     void saveDefaultDocument();
     void saveRoundTripAndFlags();
     void saveFailureReported();
+    void checkCommand_data();
+    void checkCommand();
 };
 
 void TestCommParams::load_data()
@@ -249,6 +252,59 @@ void TestCommParams::saveFailureReported()
     QString error;
     QVERIFY(!kv::SaveCommParams(kv::CommParams(), dir.filePath(QStringLiteral("gone/ParGen.xml")), &error));
     QVERIFY2(error.contains(QStringLiteral("ParGen.xml")), qPrintable(error));
+}
+
+void TestCommParams::checkCommand_data()
+{
+    QTest::addColumn<QStringList>("args"); // after "check"; "@name" is a fixture folder
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err"); // a part of standard error
+
+    const auto S = [](const char* s) { return QString::fromLatin1(s); };
+    QTest::newRow("no document") << QStringList{S("@empty")} << 0 << QString() << QString();
+    QTest::newRow("passes as read") << QStringList{S("@check_pass")} << 0 << QString() << QString();
+    QTest::newRow("output size")
+        << QStringList{S("@check_nb_out")} << 1
+        << S("ParGen.xml: Error PROFINET!! Number Byte Output must be between 0 and 1439\n") << QString();
+    QTest::newRow("first failure only")
+        << QStringList{S("@check_gateway")} << 1
+        << S("ParGen.xml: Error SNMP Manager!! GATEWAY IP 3 must be between 0 and 255\n") << QString();
+    QTest::newRow("not well-formed") << QStringList{S("@check_malformed")} << 2 << QString()
+                                     << S("ParGen.xml: Start-end tags mismatch at line 3, column 21");
+    QTest::newRow("no such folder") << QStringList{S("@missing")} << 2 << QString() << S("not a directory");
+    QTest::newRow("no folder given") << QStringList() << 2 << QString() << S("usage");
+}
+
+void TestCommParams::checkCommand()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    const QString cli = QStringLiteral(KV_BIN_DIR "/kv52013-cli");
+    if (!QFile::exists(cli))
+        QSKIP("kv52013-cli is not built");
+    QTemporaryDir empty;
+    for (QString& a : args) {
+        if (a == QLatin1String("@empty"))
+            a = empty.path();
+        else if (a == QLatin1String("@missing"))
+            a = empty.filePath(QStringLiteral("missing"));
+        else if (a.startsWith(QLatin1Char('@')))
+            a = QStringLiteral(KV_FIXTURES_DIR "/") + a.mid(1);
+    }
+    QProcess p;
+    p.start(cli, QStringList{QStringLiteral("check")} + args);
+    QVERIFY(p.waitForFinished(30000));
+    const QString stdErr = QString::fromUtf8(p.readAllStandardError());
+    QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()), out);
+    QVERIFY2(stdErr.contains(err), qPrintable(stdErr));
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), exitCode);
+    // Checking never writes.
+    if (args.value(0) == empty.path())
+        QCOMPARE(QDir(empty.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestCommParams)

@@ -125,7 +125,9 @@ void TestSnmpDialog::layoutHeadersAndHints()
     QCOMPARE(f.dialog.findChild<QLabel*>(QStringLiteral("L_SW_Code"))->text(), QStringLiteral("KV52013"));
     QCOMPARE(f.model->rowCount(), 512);
     QCOMPARE(f.model->columnCount(), 17);
+    QVERIFY(f.dialog.FormShow()); // hidden columns and widths survive a reload
     QVERIFY(f.grid->isColumnHidden(kv::ColOnCommand));
+    QVERIFY(f.grid->isColumnHidden(kv::ColRowNumber)); // the vertical header shows the numbers
     QCOMPARE(f.model->headerData(kv::ColOnChange, Qt::Horizontal).toString(), QStringLiteral("OnChange"));
     QCOMPARE(f.model->headerData(kv::ColConvertFrom, Qt::Horizontal).toString(), QStringLiteral("Conversion"));
     QCOMPARE(f.model->headerData(kv::ColMnemonic, Qt::Horizontal).toString(), QStringLiteral("Mnemonic"));

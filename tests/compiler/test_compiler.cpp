@@ -64,6 +64,18 @@ QString describe(const QByteArray& image, int offset, int n)
     return QString::fromLatin1(image.mid(offset, n).toHex(' ').toUpper());
 }
 
+// Empty when equal, else the first differing 16-byte line of both.
+QString firstDifference(const QByteArray& image, const QByteArray& expected)
+{
+    for (int i = 0; i < qMin(image.size(), expected.size()); ++i) {
+        if (image.at(i) != expected.at(i))
+            return QStringLiteral("first difference at 0x%1: %2, expected %3")
+                .arg(i, 5, 16, QLatin1Char('0'))
+                .arg(describe(image, i & ~15, 16), describe(expected, i & ~15, 16));
+    }
+    return image.size() == expected.size() ? QString() : QStringLiteral("sizes differ");
+}
+
 } // namespace
 
 class TestCompiler : public QObject {
@@ -71,6 +83,8 @@ class TestCompiler : public QObject {
 private slots:
     void wholeImage_data();
     void wholeImage();
+    void golden_data();
+    void golden();
     void fields_data();
     void fields();
     void checksumCoverage();
@@ -135,12 +149,37 @@ void TestCompiler::wholeImage()
     QByteArray expected(kv::ImageSize, '\0');
     for (const Range& r : nonZero)
         expected.replace(r.offset, r.bytes.size(), r.bytes);
-    for (int i = 0; i < kv::ImageSize; ++i) {
-        if (image.at(i) != expected.at(i))
-            QFAIL(qPrintable(QStringLiteral("first difference at 0x%1: %2, expected %3")
-                                 .arg(i, 5, 16, QLatin1Char('0'))
-                                 .arg(describe(image, i & ~15, 16), describe(expected, i & ~15, 16))));
-    }
+    const QString difference = firstDifference(image, expected);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
+}
+
+// Configuration directories tests/fixtures/compile_*/ beside the image
+// they must give (expected_bank.bin).
+void TestCompiler::golden_data()
+{
+    QTest::addColumn<QString>("dir");
+    const QDir fixtures(QStringLiteral(KV_FIXTURES_DIR));
+    const QStringList cases = fixtures.entryList({QStringLiteral("compile_*")}, QDir::Dirs);
+    QVERIFY(!cases.isEmpty());
+    for (const QString& c : cases)
+        QTest::newRow(qPrintable(c)) << fixtures.filePath(c);
+}
+
+void TestCompiler::golden()
+{
+    QFETCH(QString, dir);
+    QTemporaryDir out;
+    QVERIFY(out.isValid());
+    const QString bank = out.filePath(QStringLiteral("bank.bin"));
+    const kv::CompileOutcome r = kv::CompileProjectToFile(dir + QStringLiteral("/ParGen.xml"),
+                                                          dir + QStringLiteral("/SNMP_Manager.xml"), bank);
+    QVERIFY2(r.ok(), qPrintable(r.message));
+    const QByteArray image = readAll(bank);
+    const QByteArray expected = readAll(dir + QStringLiteral("/expected_bank.bin"));
+    QCOMPARE(expected.size(), kv::ImageSize);
+    QCOMPARE(image.size(), kv::ImageSize);
+    const QString difference = firstDifference(image, expected);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
 // One value per row: the bytes at one file offset after compiling.

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QScreen>
 
 namespace {
@@ -60,6 +61,33 @@ constexpr int DotLefts[3] = {77, 143, 209};
 
 using Field = QString kv::CommParams::*;
 
+// The 11 x 11 collapse and expand buttons: too small for the styled
+// button's frame, so a flat button showing only the arrow.
+QPushButton* smallButton(QWidget* group, const char* name, kv::Glyph glyph)
+{
+    auto* b = new QPushButton(group);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setFlat(true);
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setAutoDefault(false);
+    b->setCursor(Qt::PointingHandCursor);
+    QPixmap pm(22, 22);
+    pm.fill(Qt::transparent);
+    {
+        QPainter p(&pm);
+        p.setPen(QPen(QColor(150, 150, 150), 1.5));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(0.75, 0.75, 20.5, 20.5));
+        kv::PaintGlyph(p, QRectF(3, 3, 16, 16), glyph, true);
+    }
+    pm.setDevicePixelRatio(2.0);
+    b->setIcon(QIcon(pm));
+    b->setIconSize(QSize(11, 11));
+    b->setStyleSheet(QStringLiteral("QPushButton { border: none; padding: 0; }"));
+    b->resize(11, 11);
+    return b;
+}
+
 } // namespace
 
 TFParGen::TFParGen(kv::AppState& state, kv::UiServices& services, QWidget* parent)
@@ -104,10 +132,8 @@ TFParGen::TFParGen(kv::AppState& state, kv::UiServices& services, QWidget* paren
         E_SNMP_Manager_Name_Station = addEdit(g, "E_SNMP_Manager_Name_Station", 16, 208, 258,
                                               &kv::CommParams::SNMP_Name_of_Station);
         E_SNMP_Manager_Name_Station->setMaxLength(StationNameLength);
-        Btn_SNMP_Manager_Collapse = new kv::StyledButton(QStringLiteral("Btn_SNMP_Manager_Collapse"), g,
-                                                         kv::Glyph::Collapse);
-        Btn_SNMP_Manager_Expande = new kv::StyledButton(QStringLiteral("Btn_SNMP_Manager_Expande"), g,
-                                                        kv::Glyph::Expand);
+        Btn_SNMP_Manager_Collapse = smallButton(g, "Btn_SNMP_Manager_Collapse", kv::Glyph::Collapse);
+        Btn_SNMP_Manager_Expande = smallButton(g, "Btn_SNMP_Manager_Expande", kv::Glyph::Expand);
     }
 
     // PROFINET group
@@ -147,16 +173,10 @@ TFParGen::TFParGen(kv::AppState& state, kv::UiServices& services, QWidget* paren
         E_NB_IN_PROFINET = addEdit(g, "E_NB_IN_PROFINET", 148, 276, 126, &kv::CommParams::PROFINET_NB_IN);
         L_PROFINET_Byte_OUT = addLabel(g, "L_PROFINET_Byte_OUT", 16, 313);
         E_NB_OUT_PROFINET = addEdit(g, "E_NB_OUT_PROFINET", 148, 310, 126, &kv::CommParams::PROFINET_NB_OUT);
-        Btn_PROFINET_Collapse = new kv::StyledButton(QStringLiteral("Btn_PROFINET_Collapse"), g, kv::Glyph::Collapse);
-        Btn_PROFINET_Expande = new kv::StyledButton(QStringLiteral("Btn_PROFINET_Expande"), g, kv::Glyph::Expand);
+        Btn_PROFINET_Collapse = smallButton(g, "Btn_PROFINET_Collapse", kv::Glyph::Collapse);
+        Btn_PROFINET_Expande = smallButton(g, "Btn_PROFINET_Expande", kv::Glyph::Expand);
     }
 
-    for (QPushButton* b : {Btn_SNMP_Manager_Collapse, Btn_SNMP_Manager_Expande, Btn_PROFINET_Collapse,
-                           Btn_PROFINET_Expande}) {
-        b->resize(11, 11);
-        b->setFocusPolicy(Qt::NoFocus);
-        b->setAutoDefault(false);
-    }
     connect(Btn_SNMP_Manager_Collapse, &QPushButton::clicked, this, [this] { Btn_GB_Collapse(Btn_SNMP_Manager_Collapse); });
     connect(Btn_PROFINET_Collapse, &QPushButton::clicked, this, [this] { Btn_GB_Collapse(Btn_PROFINET_Collapse); });
     connect(Btn_SNMP_Manager_Expande, &QPushButton::clicked, this, [this] { Btn_GB_Expande(Btn_SNMP_Manager_Expande); });

@@ -6,9 +6,36 @@
 #include "update/ProgramStarter.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTimer>
+
+#include <cstdio>
+
+// KV_STARTUP_PROBE=1: print the time from process start to the main window
+// shown and the peak resident memory, then quit (used by the benchmarks).
+static void startupProbe(const QElapsedTimer& since)
+{
+    QTimer::singleShot(0, [since] {
+        const qint64 ms = since.elapsed();
+        long hwmKb = -1;
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (status.open(QIODevice::ReadOnly)) {
+            for (const QByteArray& line : status.readAll().split('\n')) {
+                if (line.startsWith("VmHWM:"))
+                    hwmKb = line.mid(6).trimmed().split(' ').value(0).toLong();
+            }
+        }
+        std::printf("startup_ms=%lld vmhwm_kb=%ld\n", static_cast<long long>(ms), hwmKb);
+        std::fflush(stdout);
+        QCoreApplication::quit();
+    });
+}
 
 int main(int argc, char* argv[])
 {
+    QElapsedTimer since;
+    since.start();
     QApplication app(argc, argv);
     kv::InstallApplicationLook();
 
@@ -29,5 +56,7 @@ int main(int argc, char* argv[])
     kv::AppState state(QCoreApplication::applicationDirPath());
     TFTessaraneFirmWare window(state, services);
     window.show();
+    if (qEnvironmentVariableIsSet("KV_STARTUP_PROBE"))
+        startupProbe(since);
     return app.exec();
 }

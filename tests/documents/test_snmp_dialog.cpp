@@ -310,24 +310,35 @@ void TestSnmpDialog::enterEndsEditAndJumps()
 void TestSnmpDialog::headerAutoSize_data()
 {
     QTest::addColumn<bool>("enabled");
-    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("where"); // "section", "border" of the header, or a data "cell"
     QTest::addColumn<bool>("resized");
-    QTest::newRow("header, enabled") << true << 0 << true;
-    QTest::newRow("header, setting clear") << false << 0 << false;
-    QTest::newRow("data cell") << true << 1 << false;
+    QTest::newRow("header, enabled") << true << "section" << true;
+    QTest::newRow("header border, enabled") << true << "border" << true;
+    QTest::newRow("header, setting clear") << false << "section" << false;
+    QTest::newRow("header border, setting clear") << false << "border" << false;
+    QTest::newRow("data cell") << true << "cell" << false;
 }
 
 void TestSnmpDialog::headerAutoSize()
 {
     QFETCH(bool, enabled);
-    QFETCH(int, row);
+    QFETCH(QString, where);
     QFETCH(bool, resized);
     DialogFixture f;
     f.state.Settings.DoubleClickAutoSize = enabled;
     QVERIFY(f.open(2));
+    f.dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.dialog));
     f.model->setData(f.model->index(0, kv::ColMnemonic), QStringLiteral("a description far wider than the column"));
     const int before = f.grid->columnWidth(kv::ColMnemonic);
-    f.dialog.ACG_SNMPDblClickCell(row, kv::ColMnemonic);
+    QHeaderView* header = f.grid->horizontalHeader();
+    const int left = header->sectionViewportPosition(kv::ColMnemonic);
+    if (where == QLatin1String("cell")) {
+        f.dialog.ACG_SNMPDblClickCell(1, kv::ColMnemonic);
+    } else {
+        const int x = where == QLatin1String("border") ? left + before - 1 : left + before / 2;
+        QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+    }
     QCOMPARE(f.grid->columnWidth(kv::ColMnemonic) > before, resized);
 }
 

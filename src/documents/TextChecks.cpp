@@ -17,11 +17,10 @@ bool CheckIpAddressText(const QString& text, std::array<quint8, 4>& bytes)
         QString part;
         if (i < 3) {
             const int dot = rest.indexOf(QLatin1Char('.'));
-            part = dot < 0 ? rest : rest.left(dot);
+            // Without a "." left the part is empty: "10.1.2" gives 10.1.0.2.
+            part = dot < 0 ? QString() : rest.left(dot);
             if (dot >= 0)
                 rest = rest.mid(dot + 1);
-            else
-                invalid = true; // fewer than four numbers: "5" must not read as 5.5.5.5
         } else {
             part = rest;
         }

@@ -101,9 +101,10 @@ void TestSnmpDocument::ipAddressText_data()
     QTest::newRow("number rule: hex") << "$C0.168.0.x1F" << false << QList<int>{192, 168, 0, 31};
     QTest::newRow("above 255") << "256.1.1.1" << true << QList<int>{0, 1, 1, 1};
     QTest::newRow("negative") << "1.2.3.-1" << true << QList<int>{1, 2, 3, 0};
-    QTest::newRow("three numbers") << "192.168.1" << true << any;
-    QTest::newRow("one number") << "5" << true << any;
-    QTest::newRow("five numbers") << "192.168.1.125.7" << true << any;
+    // A part with no "." after it is empty: byte 0, and the text is invalid.
+    QTest::newRow("three numbers") << "192.168.1" << true << QList<int>{192, 168, 0, 1};
+    QTest::newRow("one number") << "5" << true << QList<int>{0, 0, 0, 5};
+    QTest::newRow("five numbers") << "192.168.1.125.7" << true << QList<int>{192, 168, 1, 0};
     QTest::newRow("empty part") << "192.168..1" << true << any;
     QTest::newRow("trailing dot") << "1.2.3.4." << true << any;
     QTest::newRow("trailing blank") << "10.0.0.1 " << true << any;

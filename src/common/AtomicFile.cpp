@@ -2,30 +2,100 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSaveFile>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace kv {
 
+namespace {
+
+bool fail(QString* error, const QString& path, const QString& reason)
+{
+    if (error)
+        *error = QDir::toNativeSeparators(path) + QStringLiteral(": ") + reason;
+    return false;
+}
+
+#ifdef Q_OS_UNIX
+QString sysReason(int err)
+{
+    return QString::fromLocal8Bit(std::strerror(err));
+}
+
+// The bytes go to a new file beside the target, which then replaces the
+// target in one rename: a crash, a kill or a full disk leaves the old file
+// whole.  No sync to disk is forced (it costs some 10 ms a file); replacing
+// by rename is what the file systems order their writes around.
+bool writeUnix(const QString& path, const QByteArray& data, QString* error)
+{
+    const QByteArray target = QFile::encodeName(path);
+    const QByteArray tmp = target + ".kvtmp." + QByteArray::number(::getpid()) + '.'
+        + QByteArray::number(QRandomGenerator::global()->generate(), 16);
+    struct stat old {};
+    const bool hadTarget = ::stat(target.constData(), &old) == 0;
+    const int fd = ::open(tmp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return fail(error, path, sysReason(errno));
+    const char* p = data.constData();
+    qsizetype left = data.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, size_t(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const int err = n < 0 ? errno : ENOSPC;
+            ::close(fd);
+            ::unlink(tmp.constData());
+            return fail(error, path, sysReason(err));
+        }
+        p += n;
+        left -= n;
+    }
+    if (hadTarget)
+        (void)::fchmod(fd, old.st_mode & 07777); // keep the permissions the file had
+    if (::close(fd) != 0) {
+        const int err = errno;
+        ::unlink(tmp.constData());
+        return fail(error, path, sysReason(err));
+    }
+    if (::rename(tmp.constData(), target.constData()) != 0) {
+        const int err = errno;
+        ::unlink(tmp.constData());
+        return fail(error, path, sysReason(err));
+    }
+    return true;
+}
+#endif
+
+} // namespace
+
 bool WriteFileAtomic(const QString& path, const QByteArray& data, QString* error)
 {
-    auto fail = [&](const QString& reason) {
-        if (error)
-            *error = QDir::toNativeSeparators(path) + QStringLiteral(": ") + reason;
-        return false;
-    };
     if (QFileInfo(path).isDir())
-        return fail(QStringLiteral("Is a directory"));
+        return fail(error, path, QStringLiteral("Is a directory"));
+#ifdef Q_OS_UNIX
+    return writeUnix(path, data, error);
+#else
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
+        return fail(error, path, file.errorString());
     if (file.write(data) != data.size()) {
         const QString reason = file.errorString();
         file.cancelWriting();
-        return fail(reason);
+        return fail(error, path, reason);
     }
     if (!file.commit())
-        return fail(file.errorString());
+        return fail(error, path, file.errorString());
     return true;
+#endif
 }
 
 } // namespace kv

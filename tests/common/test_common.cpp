@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "common/AtomicFile.h"
 #include "common/NumberRule.h"
 #include "common/TextRules.h"
 #include "common/XmlUtil.h"
@@ -11,6 +12,7 @@ private slots:
     void numberRule();
     void trimAndUpper();
     void xmlText();
+    void atomicWrite();
 };
 
 void TestCommon::numberRule_data()
@@ -83,6 +85,25 @@ void TestCommon::xmlText()
 
     QVERIFY(kv::LoadXmlBytes("<!-- c --><r/>", QStringLiteral("c.xml"), doc).ok());
     QCOMPARE(kv::FirstTopNode(doc).type(), pugi::node_comment);
+}
+
+void TestCommon::atomicWrite()
+{
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/doc.xml");
+    QString error;
+    QVERIFY(kv::WriteFileAtomic(path, "first", &error));
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+    QVERIFY(kv::WriteFileAtomic(path, "second", &error));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray("second"));
+    QCOMPARE(f.permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
+    // A failed write names the file and leaves nothing behind.
+    QVERIFY(!kv::WriteFileAtomic(dir.path() + QStringLiteral("/missing/doc.xml"), "x", &error));
+    QVERIFY2(error.contains(QStringLiteral("doc.xml")), qPrintable(error));
+    QVERIFY(!kv::WriteFileAtomic(dir.path(), "x", &error));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("doc.xml")});
 }
 
 QTEST_GUILESS_MAIN(TestCommon)

@@ -1,0 +1,82 @@
+#include <QtTest>
+
+#include "app/UTessaraneFirmWare.h"
+#include "update/IcmpEcho.h"
+#include "update/ProgramStarter.h"
+#include "update/UBoot.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+// Step 5 from the main window: compile, the update dialog, a real ping of
+// 127.0.0.1, the job file and the stand-in updater, started and awaited.
+class TestUpdateMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void updateDeviceStep();
+};
+
+void TestUpdateMainWindow::updateDeviceStep()
+{
+    kv::IcmpEchoClient echo;
+    QString probe;
+    if (echo.echo(QStringLiteral("127.0.0.1"), 400, &probe) == kv::IEchoClient::Error)
+        QSKIP(qPrintable(QStringLiteral("this machine allows no ICMP socket to this user: ") + probe));
+
+    QTemporaryDir dir;
+    QVERIFY(QFile::copy(QStringLiteral(KV_BIN_DIR "/Ethernet_Update"), dir.path() + QStringLiteral("/Ethernet_Update")));
+    QVERIFY(QDir().mkpath(dir.path() + QStringLiteral("/MASTER")));
+    {
+        QFile fw(dir.path() + QStringLiteral("/MASTER/Img52013.sim"));
+        QVERIFY(fw.open(QIODevice::WriteOnly));
+        fw.write(QByteArray(64, 'F'));
+    }
+    QVERIFY(QDir().mkpath(dir.path() + QStringLiteral("/PROJECTS/Plant/bin")));
+
+    kv::ScriptedMessageService messages;
+    kv::ProcessStarter starter;
+    kv::UiServices services;
+    services.messages = &messages;
+    services.echo = &echo;
+    services.starter = &starter;
+    kv::AppState state(dir.path());
+    TFTessaraneFirmWare window(state, services);
+    state.OpenProject(QStringLiteral("Plant"));
+    // Never the default device address: loopback before anything is pressed.
+    state.Settings.LastIpAddress = QStringLiteral("127.0.0.1");
+
+    const QString report = dir.path() + QStringLiteral("/report.txt");
+    qputenv("KV_UPDATER_AUTOCLOSE_MS", "300");
+    qputenv("KV_UPDATER_REPORT", report.toUtf8());
+    bool seenDialog = false;
+    QTimer::singleShot(0, this, [&] {
+        auto* boot = qobject_cast<TFBoot*>(QApplication::activeModalWidget());
+        if (!boot)
+            return;
+        seenDialog = true;
+        const char* names[] = {"E_IP1", "E_IP2", "E_IP3", "E_IP4"};
+        const char* parts[] = {"127", "0", "0", "1"};
+        for (int i = 0; i < 4; ++i)
+            boot->findChild<QLineEdit*>(QLatin1String(names[i]))->setText(QLatin1String(parts[i]));
+        boot->Btn_UpdateClick();
+        boot->reject();
+    });
+    window.Btn_Click(window.findChild<QPushButton*>(QStringLiteral("Btn_CreateBin")));
+    qunsetenv("KV_UPDATER_AUTOCLOSE_MS");
+    qunsetenv("KV_UPDATER_REPORT");
+
+    QVERIFY(seenDialog);
+    QVERIFY2(messages.log.isEmpty(), qPrintable(messages.texts().join(QLatin1Char('\n'))));
+    QFile bank(dir.path() + QStringLiteral("/PROJECTS/Plant/bin/bank.bin"));
+    QCOMPARE(bank.size(), qint64(67584));
+    QCOMPARE(state.Settings.LastIpAddress, QStringLiteral("127.0.0.1"));
+    QFile r(report);
+    QVERIFY(r.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(r.readAll());
+    QVERIFY2(text.contains(QStringLiteral("Exit status: 0")), qPrintable(text));
+}
+
+QTEST_MAIN(TestUpdateMainWindow)
+#include "test_update_main_window.moc"

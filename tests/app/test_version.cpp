@@ -141,7 +141,7 @@ void TestVersion::checkAgainstStub_data()
                                << httpResponse(200, "<!DOCTYPE html>\n<html><head><title>Version</title></head>"
                                                     "<body>VER. 1.001</body></html>")
                                << true << false;
-    QTest::newRow("binary") << answer << httpResponse(200, QByteArray("\x00\xff\xfe VER\x01 \x80\x81\x82\x83\x84", 16))
+    QTest::newRow("binary") << answer << httpResponse(200, QByteArray("\x00\xff\xfe VER\x01 \x80\x81\x82\x83\x84", 14))
                             << true << false;
     QTest::newRow("64 KiB answer") << answer << httpResponse(200, padded("VER. 1.001", 64 * 1024)) << true << true;
     QTest::newRow("beyond 64 KiB") << answer << httpResponse(200, padded("VER. 1.001", 64 * 1024 + 1)) << false

@@ -7,7 +7,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 SECONDS_PER_TARGET="${1:-600}"
 shift || true
-KV_EXTRA_PACKAGES="clang libclang-rt-dev" scripts/setup.sh >/dev/null || exit 2
+KV_INSTALL_ONLY=1 KV_EXTRA_PACKAGES="clang libclang-rt-14-dev" scripts/setup.sh >/dev/null || exit 2
 B=build-fuzz
 CC=clang CXX=clang++ cmake -S . -B $B -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKV_FUZZ=ON >/dev/null || exit 2
 cmake --build $B --target fuzz_all -j"$(nproc)" || exit 2

@@ -17,6 +17,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
+[ "${KV_INSTALL_ONLY:-0}" = "1" ] && exit 0
+
 BUILD_DIR="${KV_BUILD_DIR:-build}"
 cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE="${KV_BUILD_TYPE:-RelWithDebInfo}" ${KV_CMAKE_ARGS:-} >/dev/null
 cmake --build "$BUILD_DIR" -j"$(nproc)"

@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include "AppFixture.h"
+#include "HeldQuery.h"
 #include "app/USoftOptions.h"
 #include "app/VersionCheck.h"
 
@@ -30,23 +31,6 @@ void writePicture(const QString& path, QSize size, QColor colour, const char* fo
     QVERIFY(img.save(path, format));
 }
 
-// A version query whose answer the test hands over when it wants.
-class HeldQuery : public kv::IVersionQuery {
-public:
-    void query(QObject*, std::function<void(const QString&)> done) override
-    {
-        ++calls;
-        pending = std::move(done);
-    }
-    void answer(const QString& text)
-    {
-        auto done = std::move(pending);
-        pending = nullptr;
-        done(text);
-    }
-    std::function<void(const QString&)> pending;
-    int calls = 0;
-};
 
 // The options dialog on its own, on a temporary workspace.
 struct OptionsFixture : AppFixture {

@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include "AppFixture.h"
+#include "HeldQuery.h"
 #include "app/UTessaraneFirmWare.h"
 #include "app/VersionCheck.h"
 
@@ -69,23 +70,6 @@ QByteArray padded(const QByteArray& head, int size)
     return head + QByteArray(size - head.size(), ' ');
 }
 
-// A version query whose answer the test hands over when it wants.
-class HeldQuery : public kv::IVersionQuery {
-public:
-    void query(QObject*, std::function<void(const QString&)> done) override
-    {
-        ++calls;
-        pending = std::move(done);
-    }
-    void answer(const QString& text)
-    {
-        auto done = std::move(pending);
-        pending = nullptr;
-        done(text);
-    }
-    std::function<void(const QString&)> pending;
-    int calls = 0;
-};
 
 } // namespace
 

@@ -31,7 +31,9 @@ done
 
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  for f in $B/fuzz/fuzz_*; do targets+=("$(basename "$f")"); done
+  for f in $B/fuzz/fuzz_*; do
+    [ -f "$f" ] && [ -x "$f" ] && targets+=("$(basename "$f")")
+  done
 fi
 run() {
   local t=$1

@@ -11,8 +11,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const kv::LanguageFile f = kv::ParseLanguageBytes(bytes);
     kv::LangTable table;
     for (auto it = f.entries.cbegin(); it != f.entries.cend(); ++it) {
-        if (it.key() < 0 || it.key() >= kv::LangTableSize || it.value().isEmpty())
-            __builtin_trap(); // the reader only reports entries it may set
+        // The reader only reports entries of the table (a value of two
+        // pilcrows legitimately sets an empty text).
+        if (it.key() < 0 || it.key() >= kv::LangTableSize)
+            __builtin_trap();
         table.Put(it.key(), it.value());
     }
     if (table.size() != kv::LangTableSize)

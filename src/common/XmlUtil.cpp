@@ -77,6 +77,24 @@ XmlLoad LoadXmlFile(const QString& path, pugi::xml_document& doc)
             + (fi.isDir() ? QStringLiteral("Is a directory") : f.errorString());
         return r;
     }
+    // The file is read straight into a buffer the document owns and parses
+    // in place: no copy of the bytes.
+    const qint64 size = f.size();
+    if (size > 0 && size < (qint64(1) << 31) && !f.isSequential()) {
+        void* buf = pugi::get_memory_allocation_function()(size_t(size));
+        if (buf && f.read(static_cast<char*>(buf), size) == size) {
+            if (doc.load_buffer_inplace_own(buf, size_t(size), kParseOptions)) {
+                r.status = XmlLoad::Ok;
+                return r;
+            }
+            // Not well-formed: read again for the message with its position.
+            f.seek(0);
+            return LoadXmlBytes(f.readAll(), path, doc);
+        }
+        if (buf)
+            pugi::get_memory_deallocation_function()(buf);
+        f.seek(0);
+    }
     return LoadXmlBytes(f.readAll(), path, doc);
 }
 

@@ -76,8 +76,23 @@ struct RowValues {
     }
     bool has(RowAttr a) const { return v[a] != nullptr; }
     QString text(RowAttr a) const { return v[a] ? QString::fromUtf8(v[a]) : QString(); }
-    // Upper-cased, not trimmed, compared exactly.
-    bool upperIs(RowAttr a, QLatin1String word) const { return has(a) && UpperAscii(text(a)) == word; }
+    // Upper-cased (a to z only), not trimmed, compared exactly with an
+    // upper-case ASCII word.  Done on the UTF-8 bytes: a character outside
+    // ASCII never matches, as with the text itself.
+    bool upperIs(RowAttr a, QLatin1String word) const
+    {
+        const char* p = v[a];
+        if (!p)
+            return false;
+        for (qsizetype i = 0; i < word.size(); ++i, ++p) {
+            char c = *p;
+            if (c >= 'a' && c <= 'z')
+                c = char(c - 32);
+            if (c == '\0' || c != word.at(i).toLatin1())
+                return false;
+        }
+        return *p == '\0';
+    }
 };
 
 void readQuad(const pugi::xml_node& root, const char* const keys[4], const AddressQuad& def, AddressQuad& target)

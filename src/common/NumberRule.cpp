@@ -2,35 +2,41 @@
 
 namespace kv {
 
-static int hexDigit(QChar c)
+namespace {
+
+inline ushort code(QChar c) { return c.unicode(); }
+inline ushort code(char c) { return ushort(uchar(c)); }
+
+template <class Ch>
+int hexDigit(Ch c)
 {
-    const ushort u = c.unicode();
+    const ushort u = code(c);
     if (u >= '0' && u <= '9') return u - '0';
     if (u >= 'a' && u <= 'f') return u - 'a' + 10;
     if (u >= 'A' && u <= 'F') return u - 'A' + 10;
     return -1;
 }
 
-bool ToInt32(const QString& text, qint32& value)
+template <class Text>
+bool toInt32(const Text& text, qint32& value)
 {
-    const int n = text.size();
-    int i = 0;
-    while (i < n && text.at(i) == QLatin1Char(' '))
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n && code(text.at(i)) == ' ')
         ++i;
     bool negative = false;
-    if (i < n && (text.at(i) == QLatin1Char('-') || text.at(i) == QLatin1Char('+'))) {
-        negative = text.at(i) == QLatin1Char('-');
+    if (i < n && (code(text.at(i)) == '-' || code(text.at(i)) == '+')) {
+        negative = code(text.at(i)) == '-';
         ++i;
     }
     bool hex = false;
-    if (i < n && text.at(i) == QLatin1Char('$')) {
+    if (i < n && code(text.at(i)) == '$') {
         hex = true;
         ++i;
-    } else if (i < n && (text.at(i) == QLatin1Char('x') || text.at(i) == QLatin1Char('X'))) {
+    } else if (i < n && (code(text.at(i)) == 'x' || code(text.at(i)) == 'X')) {
         hex = true;
         ++i;
-    } else if (i + 1 < n && text.at(i) == QLatin1Char('0')
-               && (text.at(i + 1) == QLatin1Char('x') || text.at(i + 1) == QLatin1Char('X'))) {
+    } else if (i + 1 < n && code(text.at(i)) == '0' && (code(text.at(i + 1)) == 'x' || code(text.at(i + 1)) == 'X')) {
         hex = true;
         i += 2;
     }
@@ -54,7 +60,7 @@ bool ToInt32(const QString& text, qint32& value)
         return true;
     }
     for (; i < n; ++i) {
-        const ushort u = text.at(i).unicode();
+        const ushort u = code(text.at(i));
         if (u < '0' || u > '9')
             return false;
         acc = acc * 10 + (u - '0');
@@ -65,6 +71,23 @@ bool ToInt32(const QString& text, qint32& value)
         return false;
     value = negative ? qint32(-qint64(acc)) : qint32(acc);
     return true;
+}
+
+} // namespace
+
+bool ToInt32(const QString& text, qint32& value)
+{
+    return toInt32(text, value);
+}
+
+bool ToInt32(QByteArrayView utf8, qint32& value)
+{
+    return toInt32(utf8, value);
+}
+
+bool ToInt32(QStringView text, qint32& value)
+{
+    return toInt32(text, value);
 }
 
 qint32 ToInt32Or(const QString& text, qint32 fallback)

@@ -75,6 +75,27 @@ struct RowValues {
         }
     }
     bool has(RowAttr a) const { return v[a] != nullptr; }
+    // The number rule on the attribute's bytes; fallback when missing or not
+    // a number.
+    qint32 number(RowAttr a, qint32 fallback) const
+    {
+        qint32 n = 0;
+        return v[a] && ToInt32(QByteArrayView(v[a]), n) ? n : fallback;
+    }
+    // Copies the attribute into a text field: straight from the bytes when
+    // they are ASCII, else through the text's UTF-16 code units.
+    template <size_t N>
+    void copyText(RowAttr a, std::array<quint8, N>& field, int maxChars = int(N)) const
+    {
+        const char* p = v[a];
+        field.fill(0);
+        const int limit = qMin(int(N), maxChars);
+        int i = 0;
+        for (; i < limit && p[i] != '\0' && uchar(p[i]) < 0x80; ++i)
+            field[size_t(i)] = quint8(p[i]);
+        if (i < limit && p[i] != '\0')
+            ConfigImage::SetText(field, text(a), maxChars);
+    }
     QString text(RowAttr a) const { return v[a] ? QString::fromUtf8(v[a]) : QString(); }
     // Upper-cased (a to z only), not trimmed, compared exactly with an
     // upper-case ASCII word.  Done on the UTF-8 bytes: a character outside
@@ -92,6 +113,39 @@ struct RowValues {
                 return false;
         }
         return *p == '\0';
+    }
+    // Trimmed of characters of code 32 and below, upper-cased, compared.
+    bool trimmedUpperIs(RowAttr a, QLatin1String word) const
+    {
+        const char* p = v[a];
+        if (!p)
+            return false;
+        qsizetype b = 0;
+        qsizetype e = qsizetype(std::strlen(p));
+        while (b < e && uchar(p[b]) <= 32)
+            ++b;
+        while (e > b && uchar(p[e - 1]) <= 32)
+            --e;
+        if (e - b != word.size())
+            return false;
+        for (qsizetype i = 0; i < word.size(); ++i) {
+            char c = p[b + i];
+            if (c >= 'a' && c <= 'z')
+                c = char(c - 32);
+            if (c != word.at(i).toLatin1())
+                return false;
+        }
+        return true;
+    }
+    quint8 conversionCode() const
+    {
+        if (trimmedUpperIs(AConvertFrom, QLatin1String("FLOAT")))
+            return 1;
+        if (trimmedUpperIs(AConvertFrom, QLatin1String("FLOAT * 10")))
+            return 2;
+        if (trimmedUpperIs(AConvertFrom, QLatin1String("FLOAT * 100")))
+            return 3;
+        return 0;
     }
 };
 
@@ -168,7 +222,7 @@ int Compiler::CompileRequests(const pugi::xml_document* doc)
         if (row.type() != pugi::node_element)
             continue;
         const RowValues r(row);
-        if (r.has(AEnable) && TrimCtl(UpperAscii(r.text(AEnable))) != QLatin1String("Y"))
+        if (r.has(AEnable) && !r.trimmedUpperIs(AEnable, QLatin1String("Y")))
             continue;
         if (g.Num_Requests >= quint32(RequestRecordCount)) {
             ++surplus; // only from a file edited by hand: the image has 512 records
@@ -181,15 +235,18 @@ int Compiler::CompileRequests(const pugi::xml_document* doc)
         // part gives 0 while the valid parts keep their bytes.
         std::array<quint8, 4> ip = {0, 0, 0, 0};
         if (r.has(AIpAddress))
-            CheckIpAddressText(r.text(AIpAddress), ip);
+            CheckIpAddressText(QByteArrayView(r.v[AIpAddress]), ip);
         rec.IP_Address = (quint32(ip[0]) << 24) | (quint32(ip[1]) << 16) | (quint32(ip[2]) << 8) | quint32(ip[3]);
 
-        const qint32 version = ToInt32Or(r.text(AVersion), 1);
+        const qint32 version = r.number(AVersion, 1);
         rec.Flags = version == 1 ? FlagVersion1 : version == 2 ? FlagVersion2 : FlagVersion3;
 
-        ConfigImage::SetText(rec.Community_String, r.has(ACommunity) ? r.text(ACommunity) : kDefCommunity,
-                             CommunityMaxChars);
-        ConfigImage::SetText(rec.OID, r.text(AOid));
+        if (r.has(ACommunity))
+            r.copyText(ACommunity, rec.Community_String, CommunityMaxChars);
+        else
+            ConfigImage::SetText(rec.Community_String, kDefCommunity, CommunityMaxChars);
+        if (r.has(AOid))
+            r.copyText(AOid, rec.OID);
 
         if (r.upperIs(AType, QLatin1String("INT")))
             rec.Flags |= FlagInt;
@@ -202,10 +259,10 @@ int Compiler::CompileRequests(const pugi::xml_document* doc)
             rec.Flags |= FlagOnCommand;
         if (r.upperIs(AOnTimer, QLatin1String("Y")))
             rec.Flags |= FlagOnTimer;
-        rec.Time = quint32(ToInt32Or(r.text(ATime), 1000));
-        rec.Position = quint16(ToInt32Or(r.text(APosition), 0));
-        rec.Number_Bytes = quint8(ToInt32Or(r.text(ANumberBytes), 1));
-        rec.ConvertFrom = r.has(AConvertFrom) ? ConversionCode(r.text(AConvertFrom)) : 0;
+        rec.Time = quint32(r.number(ATime, 1000));
+        rec.Position = quint16(r.number(APosition, 0));
+        rec.Number_Bytes = quint8(r.number(ANumberBytes, 1));
+        rec.ConvertFrom = r.conversionCode();
         if (r.upperIs(ACancel, QLatin1String("Y")))
             rec.Flags |= FlagCancel;
         ++g.Num_Requests;

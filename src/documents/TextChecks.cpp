@@ -7,20 +7,29 @@
 
 namespace kv {
 
-bool CheckIpAddressText(const QString& text, std::array<quint8, 4>& bytes)
+namespace {
+
+inline bool isDot(QChar c) { return c == QLatin1Char('.'); }
+inline bool isDot(char c) { return c == '.'; }
+
+template <class View>
+bool checkIpAddress(View text, std::array<quint8, 4>& bytes)
 {
     if (text.isEmpty())
         return true;
     bool invalid = false;
-    QString rest = text;
+    View rest = text;
     for (int i = 0; i < 4; ++i) {
-        QString part;
+        View part;
         if (i < 3) {
-            const int dot = rest.indexOf(QLatin1Char('.'));
+            qsizetype dot = 0;
+            while (dot < rest.size() && !isDot(rest.at(dot)))
+                ++dot;
             // Without a "." left the part is empty: "10.1.2" gives 10.1.0.2.
-            part = dot < 0 ? QString() : rest.left(dot);
-            if (dot >= 0)
-                rest = rest.mid(dot + 1);
+            if (dot < rest.size()) {
+                part = rest.first(dot);
+                rest = rest.sliced(dot + 1);
+            }
         } else {
             part = rest;
         }
@@ -33,6 +42,18 @@ bool CheckIpAddressText(const QString& text, std::array<quint8, 4>& bytes)
         }
     }
     return invalid;
+}
+
+} // namespace
+
+bool CheckIpAddressText(const QString& text, std::array<quint8, 4>& bytes)
+{
+    return checkIpAddress(QStringView(text), bytes);
+}
+
+bool CheckIpAddressText(QByteArrayView utf8, std::array<quint8, 4>& bytes)
+{
+    return checkIpAddress(utf8, bytes);
 }
 
 int CheckOidText(const QString& text)

@@ -39,8 +39,9 @@ constexpr int kCreateBinTop = 288;
 // A square button that shows only its glyph (information, options, close).
 class IconButton : public kv::StyledButton {
 public:
+    // The base button draws the frame only; the glyph fills the button.
     IconButton(const QString& name, QWidget* parent, Glyph g)
-        : kv::StyledButton(name, parent, g)
+        : kv::StyledButton(name, parent, Glyph::None)
         , m_g(g)
     {
     }
@@ -48,8 +49,6 @@ public:
 protected:
     void paintEvent(QPaintEvent* e) override
     {
-        setText(QString());
-        kv::StyledButton::setGlyph(Glyph::None);
         kv::StyledButton::paintEvent(e);
         QPainter p(this);
         kv::PaintGlyph(p, QRectF(rect()).adjusted(9, 9, -9, -9), m_g, isEnabled());

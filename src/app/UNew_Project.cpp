@@ -43,7 +43,7 @@ TFNew_Project::TFNew_Project(kv::AppState& state, kv::UiServices& services, QWid
     setFixedSize(331, 162);
 
     QWidget* title = kv::CreateTitlePanel(this, kv::SoftwareCode, QString());
-    title->setGeometry(0, 0, 331, 69);
+    title->setGeometry(0, 0, 331, kv::TitlePanelHeight);
     L_SW_Desc = title->findChild<QLabel*>(QStringLiteral("L_SW_Desc"));
 
     Label1 = new QLabel(this);
@@ -55,7 +55,7 @@ TFNew_Project::TFNew_Project(kv::AppState& state, kv::UiServices& services, QWid
     connect(E_New_Proj, &QLineEdit::returnPressed, this, &TFNew_Project::Btn_OKClick);
 
     QWidget* buttons = kv::CreateButtonPanel(this);
-    buttons->setGeometry(0, 162 - 40, 331, 40);
+    buttons->setGeometry(0, 162 - kv::ButtonPanelHeight, 331, kv::ButtonPanelHeight);
     Btn_OK = new kv::StyledButton(QStringLiteral("Btn_OK"), buttons, kv::Glyph::Ok);
     Btn_OK->setGeometry(16, 6, 110, 28);
     Btn_OK->setAutoDefault(false);

@@ -42,8 +42,6 @@ enum : int {
 
 constexpr int kWidth = 509;
 constexpr int kHeight = 373;
-constexpr int kTitleHeight = 69;
-constexpr int kButtonPanelHeight = 40;
 
 const QString kLanguageSuffix = QStringLiteral(".lng");
 const QString kDefaultFlag = QStringLiteral("DefaultFlag");
@@ -99,13 +97,13 @@ void TFSoftOptions::buildLayout()
     setFixedSize(kWidth, kHeight);
 
     QWidget* title = kv::CreateTitlePanel(this, kv::SoftwareCode, QString());
-    title->setGeometry(0, 0, kWidth, kTitleHeight);
+    title->setGeometry(0, 0, kWidth, kv::TitlePanelHeight);
     L_SW_Code = title->findChild<QLabel*>(QStringLiteral("L_SW_Code"));
     L_SW_Desc = title->findChild<QLabel*>(QStringLiteral("L_SW_Desc"));
 
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    PageControl1->setGeometry(0, kTitleHeight, kWidth, kHeight - kTitleHeight - kButtonPanelHeight);
+    PageControl1->setGeometry(0, kv::TitlePanelHeight, kWidth, kHeight - kv::TitlePanelHeight - kv::ButtonPanelHeight);
 
     // Language page
     TS_Language = new QWidget;
@@ -162,7 +160,7 @@ void TFSoftOptions::buildLayout()
         connect(b, &QCheckBox::toggled, this, &TFSoftOptions::Update_CheckBox);
 
     QWidget* buttons = kv::CreateButtonPanel(this);
-    buttons->setGeometry(0, kHeight - kButtonPanelHeight, kWidth, kButtonPanelHeight);
+    buttons->setGeometry(0, kHeight - kv::ButtonPanelHeight, kWidth, kv::ButtonPanelHeight);
     Btn_OK = new kv::StyledButton(QStringLiteral("Btn_OK"), buttons, kv::Glyph::Ok);
     Btn_OK->setGeometry(16, 6, 110, 28);
     Btn_OK->setAutoDefault(false);

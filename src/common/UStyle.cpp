@@ -54,7 +54,7 @@ QWidget* CreateTitlePanel(QWidget* parent, const QString& code, const QString& d
 {
     auto* panel = new QWidget(parent);
     panel->setObjectName(QStringLiteral("P_Title"));
-    panel->setFixedHeight(69);
+    panel->setFixedHeight(TitlePanelHeight);
     auto* lCode = new QLabel(code, panel);
     lCode->setObjectName(QStringLiteral("L_SW_Code"));
     StyleCodeLabel(lCode);
@@ -70,7 +70,7 @@ QWidget* CreateButtonPanel(QWidget* parent)
 {
     auto* panel = new QWidget(parent);
     panel->setObjectName(QStringLiteral("P_Button"));
-    panel->setFixedHeight(40);
+    panel->setFixedHeight(ButtonPanelHeight);
     return panel;
 }
 

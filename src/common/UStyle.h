@@ -16,6 +16,10 @@ void InstallApplicationLook();
 // Background colour and font of a window.
 void ApplyCommonLook(QWidget* window);
 
+// Heights of the title panel and the button panel every dialog shares.
+constexpr int TitlePanelHeight = 69;
+constexpr int ButtonPanelHeight = 40;
+
 // The title panel (69 px high, full width) with L_SW_Code (large grey) at
 // (16, 8) and L_SW_Desc (bold grey) at (16, 42).  Returns the panel; the two
 // labels are found by their object names.

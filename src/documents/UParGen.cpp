@@ -99,7 +99,7 @@ TFParGen::TFParGen(kv::AppState& state, kv::UiServices& services, QWidget* paren
     kv::ApplyCommonLook(this);
 
     QWidget* title = kv::CreateTitlePanel(this, kv::SoftwareCode, QString());
-    title->setGeometry(0, 0, ClientWidth, 69);
+    title->setGeometry(0, 0, ClientWidth, kv::TitlePanelHeight);
     L_SW_Desc = title->findChild<QLabel*>(QStringLiteral("L_SW_Desc"));
 
     // SNMP Manager group

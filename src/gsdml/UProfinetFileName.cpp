@@ -82,7 +82,7 @@ void TFProfinetFileName::FormCreate(const QDate& today)
     setFixedSize(kWidth, kHeight);
 
     QWidget* title = kv::CreateTitlePanel(this, kv::SoftwareCode, QString());
-    title->setGeometry(0, 0, kWidth, 69);
+    title->setGeometry(0, 0, kWidth, kv::TitlePanelHeight);
     L_SW_Desc = title->findChild<QLabel*>(QStringLiteral("L_SW_Desc"));
 
     auto label = [this](const char* name) {
@@ -120,7 +120,7 @@ void TFProfinetFileName::FormCreate(const QDate& today)
     L_FixPart_2->move(fix2Left, captionTop);
 
     QWidget* buttons = kv::CreateButtonPanel(this);
-    buttons->setGeometry(0, kHeight - 40, kWidth, 40);
+    buttons->setGeometry(0, kHeight - kv::ButtonPanelHeight, kWidth, kv::ButtonPanelHeight);
     Btn_OK = new kv::StyledButton(QStringLiteral("Btn_OK"), buttons, kv::Glyph::Ok);
     Btn_OK->setGeometry(16, 6, 110, 28);
     Btn_OK->setAutoDefault(false);

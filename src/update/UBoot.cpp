@@ -39,10 +39,8 @@ enum : int {
 };
 
 constexpr int kWidth = 449;
-constexpr int kTitleHeight = 69;
 constexpr int kAddressHeight = 49;
 constexpr int kOptionsHeight = 72;
-constexpr int kButtonHeight = 40;
 
 constexpr int kEchoTimeoutMs = 400;
 constexpr int kPingBudgetMs = 5000;
@@ -165,13 +163,13 @@ void TFBoot::layoutPanels()
     P_IP_Address->setVisible(true);
     P_Options->setVisible(true);
     int top = 0;
-    for (auto [panel, height] : {std::pair<QWidget*, int>{P_Title, kTitleHeight}, {P_IP_Address, kAddressHeight},
+    for (auto [panel, height] : {std::pair<QWidget*, int>{P_Title, kv::TitlePanelHeight}, {P_IP_Address, kAddressHeight},
                                  {P_Options, kOptionsHeight}}) {
         panel->setGeometry(0, top, kWidth, height);
         top += height;
     }
-    P_Button->setGeometry(0, top, kWidth, kButtonHeight);
-    setFixedSize(kWidth, top + kButtonHeight);
+    P_Button->setGeometry(0, top, kWidth, kv::ButtonPanelHeight);
+    setFixedSize(kWidth, top + kv::ButtonPanelHeight);
 }
 
 void TFBoot::FormShow()

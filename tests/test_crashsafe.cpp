@@ -3,6 +3,7 @@
 // temporary file behind and reports the file and the reason.
 #include <QtTest>
 
+#include "TestFiles.h"
 #include "app/AppSettings.h"
 #include "compiler/Compiler.h"
 #include "documents/CommParams.h"
@@ -37,12 +38,6 @@ public:
 private:
     rlimit m_old {};
 };
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 } // namespace
 

@@ -5,6 +5,7 @@
 // with the expected files in fixtures/workflow.
 #include <QtTest>
 
+#include "TestFiles.h"
 #include "app/UTessaraneFirmWare.h"
 #include "common/UServices.h"
 #include "documents/SnmpRequests.h"
@@ -24,12 +25,6 @@
 #include <QTemporaryDir>
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<cannot read ") + path.toUtf8() + '>';
-}
 
 QByteArray fixture(const char* name)
 {

@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "TestFiles.h"
 #include "AppFixture.h"
 #include "app/UAbout.h"
 #include "app/UNew_Project.h"
@@ -36,19 +37,6 @@ QString buttonText(QWidget* w, const char* name)
 {
     auto* b = w->findChild<QPushButton*>(QLatin1String(name));
     return b ? b->text() : QStringLiteral("<missing>");
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(path));
-    f.write(bytes);
 }
 
 // A workspace whose LANGUAGE holds English.lng and Zeta.lng.

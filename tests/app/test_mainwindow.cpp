@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "TestFiles.h"
 #include "AppFixture.h"
 #include "app/UTessaraneFirmWare.h"
 
@@ -9,12 +10,6 @@
 #include <QPushButton>
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 QString labelText(QWidget* w, const char* name)
 {

@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "TestFiles.h"
 #include "AppFixture.h"
 #include "HeldQuery.h"
 #include "app/USoftOptions.h"
@@ -16,13 +17,6 @@
 #include <functional>
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(path));
-    f.write(bytes);
-}
 
 void writePicture(const QString& path, QSize size, QColor colour, const char* format)
 {

@@ -1,5 +1,7 @@
 #include <QtTest>
 
+#include "TestFiles.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -31,12 +33,6 @@ bool writeAll(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 const QByteArray kRow = "<row Enable=\"Y\" IP_Address=\"192.168.1.20\" Version=\"2\" Community_String=\"public\" "

@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "TestFiles.h"
 #include "compiler/Compiler.h"
 #include "compiler/ConfigImage.h"
 
@@ -45,12 +46,6 @@ QByteArray table(const QByteArray& rows)
 QByteArray parGen(const QByteArray& keys)
 {
     return "<Par_Gen>" + keys + "</Par_Gen><!--SW_VERSION = 1.000-->";
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 bool writeAll(const QString& path, const QByteArray& bytes)

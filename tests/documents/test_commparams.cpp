@@ -1,17 +1,12 @@
 #include <QtTest>
 
+#include "TestFiles.h"
 #include "documents/CommParams.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
 
 void writeAll(const QString& path, const QByteArray& bytes)
 {

@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "TestFiles.h"
 #include "documents/UParGen.h"
 
 #include <QApplication>
@@ -13,12 +14,6 @@
 #include <memory>
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
 
 QStringList L(std::initializer_list<const char*> items)
 {

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTableView>
 
+#include "TestFiles.h"
 #include "app/AppState.h"
 #include "common/UServices.h"
 #include "documents/SnmpRequests.h"
@@ -23,12 +24,6 @@ void writeAll(const QString& path, const QByteArray& bytes)
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(bytes);
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // Row i of a generated table: every field distinct, the hidden column too.

@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "TestFiles.h"
 #include "documents/SnmpRequests.h"
 #include "documents/TextChecks.h"
 #include "lang/LangTable.h"
@@ -9,12 +10,6 @@
 using kv::SnmpRequest;
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 void writeAll(const QString& path, const QByteArray& bytes)
 {
@@ -46,12 +41,12 @@ QStringList L(std::initializer_list<const char*> texts)
 
 // A row set written compactly: one entry per row, "" for a valid row, else
 // "Attribute=value|Attribute=value" applied over a valid row.
-QVector<SnmpRequest> rowsFrom(const QStringList& spec)
+QVector<SnmpRequest> rowsFrom(const QStringList& patches)
 {
     QVector<SnmpRequest> rows(kv::SnmpMaxRows, SnmpRequest::ResetRow());
-    for (int i = 0; i < spec.size(); ++i) {
+    for (int i = 0; i < patches.size(); ++i) {
         SnmpRequest r = validRow();
-        for (const QString& patch : spec.at(i).split(QLatin1Char('|'), Qt::SkipEmptyParts)) {
+        for (const QString& patch : patches.at(i).split(QLatin1Char('|'), Qt::SkipEmptyParts)) {
             const int eq = patch.indexOf(QLatin1Char('='));
             const QString name = patch.left(eq);
             int column = 0;

@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "gsdml/UProfinetFileName.h"
 
 #include <QDir>
@@ -9,19 +10,6 @@
 #include <QtTest>
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
 
 const QString kName = QStringLiteral("GSDML-V2.31-Tolvex-KD52013_abc-20250309.xml");
 const QString kOverwriteText = QStringLiteral("overwrite?");

@@ -247,9 +247,9 @@ void TestLanguage::loadLanguage()
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    for (const QString& spec : files) {
-        const int eq = spec.indexOf(QLatin1Char('='));
-        QVERIFY(writeFile(dir.filePath(spec.left(eq)), spec.mid(eq + 1).toLatin1()));
+    for (const QString& file : files) {
+        const int eq = file.indexOf(QLatin1Char('='));
+        QVERIFY(writeFile(dir.filePath(file.left(eq)), file.mid(eq + 1).toLatin1()));
     }
     kv::LangTable table;
     table.Put(20, QStringLiteral("left over")); // a load always starts from the defaults

@@ -7,6 +7,7 @@
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -33,8 +34,13 @@ QString sysReason(int err)
 // The bytes go to a new file beside the target, which then replaces the
 // target in one rename: a crash, a kill or a full disk leaves the old file
 // whole.  No sync to disk is forced (it costs some 10 ms a file); replacing
-// by rename is what the file systems order their writes around.
-bool writeUnix(const QString& path, const QByteArray& data, QString* error)
+// by rename is what the file systems order their writes around (ext4, for
+// one, starts writing the new file's data at that rename).
+//
+// With swap, the new file and the old one exchange their names instead and
+// the old one is then removed.  The exchange is just as atomic but does not
+// start that write-out, which costs more than the rest of the write.
+bool writeUnix(const QString& path, const QByteArray& data, QString* error, bool swap)
 {
     const QByteArray target = QFile::encodeName(path);
     const QByteArray tmp = target + ".kvtmp." + QByteArray::number(::getpid()) + '.'
@@ -66,6 +72,18 @@ bool writeUnix(const QString& path, const QByteArray& data, QString* error)
         ::unlink(tmp.constData());
         return fail(error, path, sysReason(err));
     }
+#ifdef RENAME_EXCHANGE
+    if (swap && hadTarget
+        && ::renameat2(AT_FDCWD, tmp.constData(), AT_FDCWD, target.constData(), RENAME_EXCHANGE) == 0) {
+        // The temporary name now holds the old bytes.  Should the removal
+        // fail, a stray file is left beside the target, never a wrong one.
+        (void)::unlink(tmp.constData());
+        return true;
+    }
+#else
+    Q_UNUSED(swap);
+#endif
+    // No old file, or a file system that cannot exchange names.
     if (::rename(tmp.constData(), target.constData()) != 0) {
         const int err = errno;
         ::unlink(tmp.constData());
@@ -75,15 +93,14 @@ bool writeUnix(const QString& path, const QByteArray& data, QString* error)
 }
 #endif
 
-} // namespace
-
-bool WriteFileAtomic(const QString& path, const QByteArray& data, QString* error)
+bool writeAtomic(const QString& path, const QByteArray& data, QString* error, bool swap)
 {
     if (QFileInfo(path).isDir())
         return fail(error, path, QStringLiteral("Is a directory"));
 #ifdef Q_OS_UNIX
-    return writeUnix(path, data, error);
+    return writeUnix(path, data, error, swap);
 #else
+    Q_UNUSED(swap);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return fail(error, path, file.errorString());
@@ -96,6 +113,18 @@ bool WriteFileAtomic(const QString& path, const QByteArray& data, QString* error
         return fail(error, path, file.errorString());
     return true;
 #endif
+}
+
+} // namespace
+
+bool WriteFileAtomic(const QString& path, const QByteArray& data, QString* error)
+{
+    return writeAtomic(path, data, error, false);
+}
+
+bool WriteRebuiltFileAtomic(const QString& path, const QByteArray& data, QString* error)
+{
+    return writeAtomic(path, data, error, true);
 }
 
 } // namespace kv

@@ -10,4 +10,12 @@ namespace kv {
 // system's reason, prefixed with the file name.
 bool WriteFileAtomic(const QString& path, const QByteArray& data, QString* error = nullptr);
 
+// The same for a file the configurator makes again before every use (the
+// compiled image).  It is still replaced whole or not at all, but the
+// replacement does not make the file system write the new bytes out first,
+// which a power failure right after the call may then find missing.  That
+// saves most of the cost of the write; documents a person edited keep the
+// stronger order of WriteFileAtomic.
+bool WriteRebuiltFileAtomic(const QString& path, const QByteArray& data, QString* error = nullptr);
+
 } // namespace kv

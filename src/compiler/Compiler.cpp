@@ -46,6 +46,17 @@ const char* const kRowAttr[ACount] = {"Enable", "IP_Address", "Version", "Commun
 const QString kDefCommunity = QStringLiteral("marble");
 constexpr int CommunityMaxChars = 15; // the 16th byte always ends the text
 
+// Exact comparison of an attribute name with a literal, kept inline: the
+// names are short and nearly always the one expected next.
+inline bool sameName(const char* name, const char* literal)
+{
+    for (; *literal != '\0'; ++name, ++literal) {
+        if (*name != *literal)
+            return false;
+    }
+    return *name == '\0';
+}
+
 // The values of one row, null where the attribute is missing.  Attributes
 // are visited once; the first of a repeated name counts.
 struct RowValues {
@@ -57,11 +68,11 @@ struct RowValues {
         for (pugi::xml_attribute a = row.first_attribute(); a; a = a.next_attribute()) {
             const char* name = a.name();
             int idx = -1;
-            if (expected < ACount && std::strcmp(name, kRowAttr[expected]) == 0) {
+            if (expected < ACount && sameName(name, kRowAttr[expected])) {
                 idx = expected;
             } else {
                 for (int j = 0; j < ACount; ++j) {
-                    if (std::strcmp(name, kRowAttr[j]) == 0) {
+                    if (sameName(name, kRowAttr[j])) {
                         idx = j;
                         break;
                     }
@@ -83,18 +94,28 @@ struct RowValues {
         return v[a] && ToInt32(QByteArrayView(v[a]), n) ? n : fallback;
     }
     // Copies the attribute into a text field: straight from the bytes when
-    // they are ASCII, else through the text's UTF-16 code units.
+    // those that fit are ASCII (one byte, one character), else through the
+    // text's UTF-16 code units.
     template <size_t N>
     void copyText(RowAttr a, std::array<quint8, N>& field, int maxChars = int(N)) const
     {
         const char* p = v[a];
-        field.fill(0);
-        const int limit = qMin(int(N), maxChars);
-        int i = 0;
-        for (; i < limit && p[i] != '\0' && uchar(p[i]) < 0x80; ++i)
-            field[size_t(i)] = quint8(p[i]);
-        if (i < limit && p[i] != '\0')
+        const size_t n = ::strnlen(p, size_t(qMin(int(N), maxChars)));
+        quint64 bits = 0;
+        size_t i = 0;
+        for (; i + 8 <= n; i += 8) {
+            quint64 w;
+            std::memcpy(&w, p + i, 8);
+            bits |= w;
+        }
+        for (; i < n; ++i)
+            bits |= uchar(p[i]);
+        if (bits & 0x8080808080808080ull) {
             ConfigImage::SetText(field, text(a), maxChars);
+            return;
+        }
+        std::memcpy(field.data(), p, n);
+        std::memset(field.data() + n, 0, N - n);
     }
     QString text(RowAttr a) const { return v[a] ? QString::fromUtf8(v[a]) : QString(); }
     // Upper-cased (a to z only), not trimmed, compared exactly with an
@@ -337,7 +358,9 @@ CompileOutcome Compiler::WriteBankFile(const QString& bankPath) const
         return r;
     }
     QString error;
-    if (!WriteFileAtomic(bankPath, m_output.left(m_imageLength), &error)) {
+    // The image is compiled again before every update: the cheaper
+    // replacement is enough for it.
+    if (!WriteRebuiltFileAtomic(bankPath, m_output.left(m_imageLength), &error)) {
         r.status = CompileOutcome::WriteError;
         r.message = error;
     }

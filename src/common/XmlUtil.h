@@ -1,4 +1,5 @@
 #pragma once
+#include <QByteArray>
 #include <QString>
 #include <pugixml.hpp>
 
@@ -13,6 +14,22 @@ struct XmlLoad {
     QString message;
     bool ok() const { return status == Ok; }
 };
+
+// Outcome of reading a whole document file.
+struct FileRead {
+    enum Status { Ok, Missing, Error };
+    Status status = Missing;
+    QString message; // for Error: "<file>: <system's reason>"
+    bool ok() const { return status == Ok; }
+};
+
+// Documents of 2 GiB and more are not read.
+constexpr qint64 MaxDocumentFileSize = qint64(1) << 31;
+
+// Reads the whole file into bytes, which keep their allocation from earlier
+// calls.  Only a regular file is read: a pipe or a device named like a
+// document could block the window or never end.
+FileRead ReadWholeFile(const QString& path, QByteArray& bytes);
 
 // Loads a file into doc.  Comments and a <?xml ...?> declaration are kept as
 // nodes, so that FirstTopNode sees them the way the configurator's readers

@@ -47,6 +47,8 @@ bool writeUnix(const QString& path, const QByteArray& data, QString* error, bool
         + QByteArray::number(QRandomGenerator::global()->generate(), 16);
     struct stat old {};
     const bool hadTarget = ::stat(target.constData(), &old) == 0;
+    if (hadTarget && S_ISDIR(old.st_mode))
+        return fail(error, path, QStringLiteral("Is a directory"));
     const int fd = ::open(tmp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0)
         return fail(error, path, sysReason(errno));
@@ -95,12 +97,12 @@ bool writeUnix(const QString& path, const QByteArray& data, QString* error, bool
 
 bool writeAtomic(const QString& path, const QByteArray& data, QString* error, bool swap)
 {
-    if (QFileInfo(path).isDir())
-        return fail(error, path, QStringLiteral("Is a directory"));
 #ifdef Q_OS_UNIX
     return writeUnix(path, data, error, swap);
 #else
     Q_UNUSED(swap);
+    if (QFileInfo(path).isDir())
+        return fail(error, path, QStringLiteral("Is a directory"));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return fail(error, path, file.errorString());

@@ -86,7 +86,7 @@ QString sysReason(int err)
 
 // One open, one fstat and one read for a regular file: none of the file
 // engine's extra look-ups.
-FileRead readUnix(const QString& path, QByteArray& bytes)
+FileRead readUnix(const QString& path, QByteArray& bytes, qsizetype spare)
 {
     FileRead r;
     const QByteArray name = QFile::encodeName(path);
@@ -108,6 +108,8 @@ FileRead readUnix(const QString& path, QByteArray& bytes)
         return readError(path, QStringLiteral("File too large"));
     }
     const qsizetype size = qsizetype(st.st_size);
+    if (bytes.capacity() < size + spare)
+        bytes.reserve(size + spare);
     bytes.resize(size);
     qsizetype got = 0;
     while (got < size) {
@@ -133,11 +135,12 @@ FileRead readUnix(const QString& path, QByteArray& bytes)
 
 } // namespace
 
-FileRead ReadWholeFile(const QString& path, QByteArray& bytes)
+FileRead ReadWholeFile(const QString& path, QByteArray& bytes, qsizetype spare)
 {
 #ifdef Q_OS_UNIX
-    return readUnix(path, bytes);
+    return readUnix(path, bytes, spare);
 #else
+    Q_UNUSED(spare);
     bytes.resize(0);
     QFileInfo fi(path);
     if (!fi.exists())

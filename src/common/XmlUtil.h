@@ -27,9 +27,10 @@ struct FileRead {
 constexpr qint64 MaxDocumentFileSize = qint64(1) << 31;
 
 // Reads the whole file into bytes, which keep their allocation from earlier
-// calls.  Only a regular file is read: a pipe or a device named like a
-// document could block the window or never end.
-FileRead ReadWholeFile(const QString& path, QByteArray& bytes);
+// calls, with room for spare more bytes after them.  Only a regular file is
+// read: a pipe or a device named like a document could block the window or
+// never end.
+FileRead ReadWholeFile(const QString& path, QByteArray& bytes, qsizetype spare = 0);
 
 // Loads a file into doc.  Comments and a <?xml ...?> declaration are kept as
 // nodes, so that FirstTopNode sees them the way the configurator's readers

@@ -4,12 +4,14 @@
 #include "common/NumberRule.h"
 #include "common/TextRules.h"
 #include "common/XmlUtil.h"
+#include "compiler/PlainTable.h"
 #include "documents/TextChecks.h"
 
 #include <QDir>
 
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <cstring>
 
 namespace kv {
@@ -57,41 +59,64 @@ inline bool sameName(const char* name, const char* literal)
     return *name == '\0';
 }
 
-// The values of one row, null where the attribute is missing.  Attributes
-// are visited once; the first of a repeated name counts.
-struct RowValues {
-    const char* v[ACount] = {};
-
-    explicit RowValues(const pugi::xml_node& row)
-    {
-        int expected = 0;
-        for (pugi::xml_attribute a = row.first_attribute(); a; a = a.next_attribute()) {
-            const char* name = a.name();
-            int idx = -1;
-            if (expected < ACount && sameName(name, kRowAttr[expected])) {
-                idx = expected;
-            } else {
-                for (int j = 0; j < ACount; ++j) {
-                    if (sameName(name, kRowAttr[j])) {
-                        idx = j;
-                        break;
-                    }
+// Reads the attributes of a row element of the parsed document into one
+// view per name, left without data where the row lacks it.  Attributes are
+// visited once; the first of a repeated name counts.
+void readRowElement(const pugi::xml_node& row, QByteArrayView* values)
+{
+    int expected = 0;
+    for (pugi::xml_attribute a = row.first_attribute(); a; a = a.next_attribute()) {
+        const char* name = a.name();
+        int idx = -1;
+        if (expected < ACount && sameName(name, kRowAttr[expected])) {
+            idx = expected;
+        } else {
+            for (int j = 0; j < ACount; ++j) {
+                if (sameName(name, kRowAttr[j])) {
+                    idx = j;
+                    break;
                 }
             }
-            if (idx < 0)
-                continue;
-            if (!v[idx])
-                v[idx] = a.value();
-            expected = idx + 1;
         }
+        if (idx < 0)
+            continue;
+        if (!values[idx].data())
+            values[idx] = QByteArrayView(a.value());
+        expected = idx + 1;
     }
-    bool has(RowAttr a) const { return v[a] != nullptr; }
+}
+
+} // namespace
+
+// The values of one row, as bytes; a view without data where the attribute
+// is missing (an empty value still has data).
+struct Compiler::RowValues {
+    const QByteArrayView* v; // one per RowAttr
+
+    bool has(RowAttr a) const { return v[a].data() != nullptr; }
     // The number rule on the attribute's bytes; fallback when missing or not
     // a number.
     qint32 number(RowAttr a, qint32 fallback) const
     {
+        if (!has(a))
+            return fallback;
+        // Up to nine plain decimal digits, what the editor writes, need
+        // none of the rule's blanks, signs and hexadecimal forms.
+        const QByteArrayView t = v[a];
+        if (t.size() > 0 && t.size() <= 9) {
+            qint32 n = 0;
+            qsizetype i = 0;
+            for (; i < t.size(); ++i) {
+                const unsigned d = unsigned(uchar(t[i])) - '0';
+                if (d > 9)
+                    break;
+                n = n * 10 + qint32(d);
+            }
+            if (i == t.size())
+                return n;
+        }
         qint32 n = 0;
-        return v[a] && ToInt32(QByteArrayView(v[a]), n) ? n : fallback;
+        return ToInt32(t, n) ? n : fallback;
     }
     // Copies the attribute into a text field: straight from the bytes when
     // those that fit are ASCII (one byte, one character), else through the
@@ -99,8 +124,8 @@ struct RowValues {
     template <size_t N>
     void copyText(RowAttr a, std::array<quint8, N>& field, int maxChars = int(N)) const
     {
-        const char* p = v[a];
-        const size_t n = ::strnlen(p, size_t(qMin(int(N), maxChars)));
+        const char* p = v[a].data();
+        const size_t n = size_t(qMin(v[a].size(), qsizetype(qMin(int(N), maxChars))));
         quint64 bits = 0;
         size_t i = 0;
         for (; i + 8 <= n; i += 8) {
@@ -111,53 +136,41 @@ struct RowValues {
         for (; i < n; ++i)
             bits |= uchar(p[i]);
         if (bits & 0x8080808080808080ull) {
-            ConfigImage::SetText(field, text(a), maxChars);
+            ConfigImage::SetText(field, QString::fromUtf8(v[a]), maxChars);
             return;
         }
         std::memcpy(field.data(), p, n);
         std::memset(field.data() + n, 0, N - n);
     }
-    QString text(RowAttr a) const { return v[a] ? QString::fromUtf8(v[a]) : QString(); }
-    // Upper-cased (a to z only), not trimmed, compared exactly with an
-    // upper-case ASCII word.  Done on the UTF-8 bytes: a character outside
-    // ASCII never matches, as with the text itself.
-    bool upperIs(RowAttr a, QLatin1String word) const
+    // Upper-cased (a to z only), compared exactly with an upper-case ASCII
+    // word; with trim, characters of code 32 and below at either end are
+    // dropped first.  Done on the UTF-8 bytes: a character outside ASCII
+    // never matches, as with the text itself.
+    bool upperIs(RowAttr a, QLatin1String word, bool trim = false) const
     {
-        const char* p = v[a];
-        if (!p)
+        if (!has(a))
             return false;
-        for (qsizetype i = 0; i < word.size(); ++i, ++p) {
-            char c = *p;
-            if (c >= 'a' && c <= 'z')
-                c = char(c - 32);
-            if (c == '\0' || c != word.at(i).toLatin1())
-                return false;
-        }
-        return *p == '\0';
-    }
-    // Trimmed of characters of code 32 and below, upper-cased, compared.
-    bool trimmedUpperIs(RowAttr a, QLatin1String word) const
-    {
-        const char* p = v[a];
-        if (!p)
-            return false;
+        const char* p = v[a].data();
         qsizetype b = 0;
-        qsizetype e = qsizetype(std::strlen(p));
-        while (b < e && uchar(p[b]) <= 32)
-            ++b;
-        while (e > b && uchar(p[e - 1]) <= 32)
-            --e;
+        qsizetype e = v[a].size();
+        if (trim) {
+            while (b < e && uchar(p[b]) <= 32)
+                ++b;
+            while (e > b && uchar(p[e - 1]) <= 32)
+                --e;
+        }
         if (e - b != word.size())
             return false;
         for (qsizetype i = 0; i < word.size(); ++i) {
             char c = p[b + i];
             if (c >= 'a' && c <= 'z')
                 c = char(c - 32);
-            if (c != word.at(i).toLatin1())
+            if (c != word.data()[i])
                 return false;
         }
         return true;
     }
+    bool trimmedUpperIs(RowAttr a, QLatin1String word) const { return upperIs(a, word, true); }
     quint8 conversionCode() const
     {
         if (trimmedUpperIs(AConvertFrom, QLatin1String("FLOAT")))
@@ -169,6 +182,8 @@ struct RowValues {
         return 0;
     }
 };
+
+namespace {
 
 void readQuad(const pugi::xml_node& root, const char* const keys[4], const AddressQuad& def, AddressQuad& target)
 {
@@ -228,125 +243,175 @@ void Compiler::CompileCommParams(const pugi::xml_document* doc)
     ConfigImage::SetText(g.PROFINET_NAME_STA, stationName(root, "PROFINET_NAME_STA"));
 }
 
-int Compiler::CompileRequests(const pugi::xml_document* doc)
+void Compiler::beginRequests()
 {
     GeneralBlock& g = m_image.General;
     g.Num_Requests = 0;
     g.Request_Table_Const = RequestTableConstValue;
+    m_surplus = 0;
+}
+
+void Compiler::compileRow(const RowValues& r)
+{
+    GeneralBlock& g = m_image.General;
+    if (r.has(AEnable) && !r.trimmedUpperIs(AEnable, QLatin1String("Y")))
+        return;
+    if (g.Num_Requests >= quint32(RequestRecordCount)) {
+        ++m_surplus; // only from a file edited by hand: the image has 512 records
+        return;
+    }
+    RequestRecord& rec = m_image.RequestTable[g.Num_Requests];
+    rec = RequestRecord();
+
+    // A missing or empty address gives no bytes: 0.0.0.0.  An invalid
+    // part gives 0 while the valid parts keep their bytes.
+    std::array<quint8, 4> ip = {0, 0, 0, 0};
+    if (r.has(AIpAddress))
+        CheckIpAddressText(r.v[AIpAddress], ip);
+    rec.IP_Address = (quint32(ip[0]) << 24) | (quint32(ip[1]) << 16) | (quint32(ip[2]) << 8) | quint32(ip[3]);
+
+    const qint32 version = r.number(AVersion, 1);
+    rec.Flags = version == 1 ? FlagVersion1 : version == 2 ? FlagVersion2 : FlagVersion3;
+
+    if (r.has(ACommunity))
+        r.copyText(ACommunity, rec.Community_String, CommunityMaxChars);
+    else
+        ConfigImage::SetText(rec.Community_String, kDefCommunity, CommunityMaxChars);
+    if (r.has(AOid))
+        r.copyText(AOid, rec.OID);
+
+    if (r.upperIs(AType, QLatin1String("INT")))
+        rec.Flags |= FlagInt;
+    rec.Mode = r.upperIs(AMode, QLatin1String("GET")) ? ModeGet
+        : r.upperIs(AMode, QLatin1String("SET"))      ? ModeSet
+                                                      : ModeTrap;
+    if (r.upperIs(AOnChange, QLatin1String("Y")))
+        rec.Flags |= FlagOnChange;
+    if (r.upperIs(AOnCommand, QLatin1String("Y")))
+        rec.Flags |= FlagOnCommand;
+    if (r.upperIs(AOnTimer, QLatin1String("Y")))
+        rec.Flags |= FlagOnTimer;
+    rec.Time = quint32(r.number(ATime, 1000));
+    rec.Position = quint16(r.number(APosition, 0));
+    rec.Number_Bytes = quint8(r.number(ANumberBytes, 1));
+    rec.ConvertFrom = r.conversionCode();
+    if (r.upperIs(ACancel, QLatin1String("Y")))
+        rec.Flags |= FlagCancel;
+    ++g.Num_Requests;
+}
+
+int Compiler::CompileRequests(const pugi::xml_document* doc)
+{
+    beginRequests();
     if (!doc)
         return 0;
     const pugi::xml_node root = FirstTopNode(*doc);
-    int surplus = 0;
     for (pugi::xml_node row = root.first_child(); row; row = row.next_sibling()) {
         // Only elements are rows: a comment or stray text inside the table
         // must not turn into a request with every value defaulted.
-        if (row.type() != pugi::node_element)
-            continue;
-        const RowValues r(row);
-        if (r.has(AEnable) && !r.trimmedUpperIs(AEnable, QLatin1String("Y")))
-            continue;
-        if (g.Num_Requests >= quint32(RequestRecordCount)) {
-            ++surplus; // only from a file edited by hand: the image has 512 records
-            continue;
+        if (row.type() == pugi::node_element) {
+            QByteArrayView values[ACount];
+            readRowElement(row, values);
+            compileRow(RowValues{values});
         }
-        RequestRecord& rec = m_image.RequestTable[g.Num_Requests];
-        rec = RequestRecord();
-
-        // A missing or empty address gives no bytes: 0.0.0.0.  An invalid
-        // part gives 0 while the valid parts keep their bytes.
-        std::array<quint8, 4> ip = {0, 0, 0, 0};
-        if (r.has(AIpAddress))
-            CheckIpAddressText(QByteArrayView(r.v[AIpAddress]), ip);
-        rec.IP_Address = (quint32(ip[0]) << 24) | (quint32(ip[1]) << 16) | (quint32(ip[2]) << 8) | quint32(ip[3]);
-
-        const qint32 version = r.number(AVersion, 1);
-        rec.Flags = version == 1 ? FlagVersion1 : version == 2 ? FlagVersion2 : FlagVersion3;
-
-        if (r.has(ACommunity))
-            r.copyText(ACommunity, rec.Community_String, CommunityMaxChars);
-        else
-            ConfigImage::SetText(rec.Community_String, kDefCommunity, CommunityMaxChars);
-        if (r.has(AOid))
-            r.copyText(AOid, rec.OID);
-
-        if (r.upperIs(AType, QLatin1String("INT")))
-            rec.Flags |= FlagInt;
-        rec.Mode = r.upperIs(AMode, QLatin1String("GET")) ? ModeGet
-            : r.upperIs(AMode, QLatin1String("SET"))      ? ModeSet
-                                                          : ModeTrap;
-        if (r.upperIs(AOnChange, QLatin1String("Y")))
-            rec.Flags |= FlagOnChange;
-        if (r.upperIs(AOnCommand, QLatin1String("Y")))
-            rec.Flags |= FlagOnCommand;
-        if (r.upperIs(AOnTimer, QLatin1String("Y")))
-            rec.Flags |= FlagOnTimer;
-        rec.Time = quint32(r.number(ATime, 1000));
-        rec.Position = quint16(r.number(APosition, 0));
-        rec.Number_Bytes = quint8(r.number(ANumberBytes, 1));
-        rec.ConvertFrom = r.conversionCode();
-        if (r.upperIs(ACancel, QLatin1String("Y")))
-            rec.Flags |= FlagCancel;
-        ++g.Num_Requests;
     }
-    return surplus;
+    return m_surplus;
 }
 
-CompileOutcome Compiler::compileLoaded(const pugi::xml_document* parGen, const pugi::xml_document* snmpManager)
+bool Compiler::compilePlainTable(QByteArray& bytes)
 {
-    m_image.SetImageDefaults();
+    static const PlainTableScan scan(kRowAttr, ACount);
+    beginRequests();
+    const qsizetype size = bytes.size();
+    bytes.resize(size + PlainTableScan::Padding, '\0');
+    const char* data = bytes.constData();
+    const bool plain = scan.Scan(data, data + size, [this](const QByteArrayView* values) { compileRow(RowValues{values}); });
+    bytes.resize(size); // the capacity stays for the next compile
+    if (plain)
+        return true;
+    // Not the plain form: the rows reported so far do not count.
     m_image.ClearRequestTable();
-    CompileCommParams(parGen);
-    CompileOutcome r;
-    r.surplusRows = CompileRequests(snmpManager);
-    if (m_output.size() != ImageSize)
-        m_output = QByteArray(ImageSize, '\0');
-    m_imageLength = m_image.WriteGeneralBlock(m_output, m_image.WriteRequestTable(m_output, 0));
-    return r;
+    beginRequests();
+    return false;
 }
 
-CompileOutcome Compiler::CompileProject(const QString& parGenPath, const QString& snmpManagerPath)
+CompileOutcome Compiler::compile(const QByteArray* parGen, const QString& parGenName,
+                                 const std::function<FileRead()>& readTable, const QString& tableName)
 {
-    m_output.clear();
+    m_output.resize(0);
     m_imageLength = 0;
     CompileOutcome r;
-    pugi::xml_document parGen;
-    pugi::xml_document snmp;
-    const XmlLoad lp = LoadXmlFile(parGenPath, parGen);
-    const XmlLoad ls = lp.status == XmlLoad::Error ? XmlLoad() : LoadXmlFile(snmpManagerPath, snmp);
-    for (const XmlLoad* l : {&lp, &ls}) {
-        if (l->status == XmlLoad::Error) {
-            r.status = CompileOutcome::LoadError;
-            r.message = l->message;
-            return r;
-        }
-    }
-    return compileLoaded(lp.ok() ? &parGen : nullptr, ls.ok() ? &snmp : nullptr);
-}
-
-CompileOutcome Compiler::CompileDocuments(const QByteArray& parGen, const QByteArray& snmpManager,
-                                          const QString& parGenName, const QString& snmpManagerName)
-{
-    m_output.clear();
-    m_imageLength = 0;
-    CompileOutcome r;
-    pugi::xml_document pd;
-    pugi::xml_document sd;
-    const struct {
-        const QByteArray& bytes;
-        const QString& name;
-        pugi::xml_document& doc;
-    } docs[2] = {{parGen, parGenName, pd}, {snmpManager, snmpManagerName, sd}};
-    for (const auto& d : docs) {
-        if (d.bytes.isNull())
-            continue;
-        const XmlLoad l = LoadXmlBytes(d.bytes, d.name, d.doc);
+    pugi::xml_document parGenDoc;
+    if (parGen) {
+        const XmlLoad l = LoadXmlBytes(*parGen, parGenName, parGenDoc);
         if (!l.ok()) {
             r.status = CompileOutcome::LoadError;
             r.message = l.message;
             return r;
         }
     }
-    return compileLoaded(parGen.isNull() ? nullptr : &pd, snmpManager.isNull() ? nullptr : &sd);
+    const FileRead table = readTable();
+    if (table.status == FileRead::Error) {
+        r.status = CompileOutcome::LoadError;
+        r.message = table.message;
+        return r;
+    }
+    m_image.SetImageDefaults();
+    m_image.ClearRequestTable();
+    CompileCommParams(parGen ? &parGenDoc : nullptr);
+
+    // The table is read straight from its bytes when it has the plain form
+    // the editor writes; anything else goes through the XML parser.
+    if (table.status == FileRead::Missing) {
+        CompileRequests(nullptr);
+    } else if (!m_plainScan || !compilePlainTable(m_tableBytes)) {
+        pugi::xml_document tableDoc;
+        const XmlLoad l = LoadXmlBytes(m_tableBytes, tableName, tableDoc);
+        if (!l.ok()) {
+            r.status = CompileOutcome::LoadError;
+            r.message = l.message;
+            return r;
+        }
+        CompileRequests(&tableDoc);
+    }
+    r.surplusRows = m_surplus;
+    if (m_output.size() != ImageSize)
+        m_output.resize(ImageSize);
+    m_imageLength = m_image.WriteGeneralBlock(m_output, m_image.WriteRequestTable(m_output, 0));
+    return r;
+}
+
+CompileOutcome Compiler::CompileProject(const QString& parGenPath, const QString& snmpManagerPath)
+{
+    QByteArray parGen;
+    const FileRead p = ReadWholeFile(parGenPath, parGen);
+    if (p.status == FileRead::Error) {
+        m_output.resize(0);
+        m_imageLength = 0;
+        CompileOutcome r;
+        r.status = CompileOutcome::LoadError;
+        r.message = p.message;
+        return r;
+    }
+    return compile(
+        p.ok() ? &parGen : nullptr, parGenPath, [&] { return ReadWholeFile(snmpManagerPath, m_tableBytes, PlainTableScan::Padding); },
+        snmpManagerPath);
+}
+
+CompileOutcome Compiler::CompileDocuments(const QByteArray& parGen, const QByteArray& snmpManager,
+                                          const QString& parGenName, const QString& snmpManagerName)
+{
+    return compile(
+        parGen.isNull() ? nullptr : &parGen, parGenName,
+        [&] {
+            FileRead f;
+            if (snmpManager.isNull())
+                return f; // Missing
+            m_tableBytes = snmpManager;
+            f.status = FileRead::Ok;
+            return f;
+        },
+        snmpManagerName);
 }
 
 CompileOutcome Compiler::WriteBankFile(const QString& bankPath) const

@@ -1,8 +1,11 @@
 #pragma once
+#include "common/XmlUtil.h"
 #include "compiler/ConfigImage.h"
 
 #include <QByteArray>
 #include <QString>
+
+#include <functional>
 
 namespace pugi {
 class xml_document;
@@ -61,12 +64,25 @@ public:
     void CompileCommParams(const pugi::xml_document* doc);
     int CompileRequests(const pugi::xml_document* doc);
 
+    // The request table is read straight from its bytes when it has the
+    // plain form the editor writes, else through the XML parser.  Off, the
+    // parser reads every table (tests compare the two).
+    void UsePlainTableScan(bool on) { m_plainScan = on; }
+
 private:
-    CompileOutcome compileLoaded(const pugi::xml_document* parGen, const pugi::xml_document* snmpManager);
+    struct RowValues;
+    CompileOutcome compile(const QByteArray* parGen, const QString& parGenName,
+                           const std::function<FileRead()>& readTable, const QString& tableName);
+    bool compilePlainTable(QByteArray& bytes);
+    void beginRequests();
+    void compileRow(const RowValues& r);
 
     ConfigImage m_image;
     QByteArray m_output;
+    QByteArray m_tableBytes; // the table document's bytes, kept for the next compile
     int m_imageLength = 0;
+    int m_surplus = 0;
+    bool m_plainScan = true;
 };
 
 } // namespace kv

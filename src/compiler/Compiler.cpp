@@ -325,7 +325,8 @@ bool Compiler::compilePlainTable(QByteArray& bytes)
     const qsizetype size = bytes.size();
     bytes.resize(size + PlainTableScan::Padding, '\0');
     const char* data = bytes.constData();
-    const bool plain = scan.Scan(data, data + size, [this](const QByteArrayView* values) { compileRow(RowValues{values}); });
+    const bool plain
+        = scan.Scan(data, data + size, [this](const QByteArrayView* values) { compileRow(RowValues{values}); });
     bytes.resize(size); // the capacity stays for the next compile
     if (plain)
         return true;
@@ -393,9 +394,9 @@ CompileOutcome Compiler::CompileProject(const QString& parGenPath, const QString
         r.message = p.message;
         return r;
     }
-    return compile(
-        p.ok() ? &parGen : nullptr, parGenPath, [&] { return ReadWholeFile(snmpManagerPath, m_tableBytes, PlainTableScan::Padding); },
-        snmpManagerPath);
+    // Room for the scan's padding, so that adding it needs no new buffer.
+    const auto readTable = [&] { return ReadWholeFile(snmpManagerPath, m_tableBytes, PlainTableScan::Padding); };
+    return compile(p.ok() ? &parGen : nullptr, parGenPath, readTable, snmpManagerPath);
 }
 
 CompileOutcome Compiler::CompileDocuments(const QByteArray& parGen, const QByteArray& snmpManager,

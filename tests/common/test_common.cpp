@@ -1,9 +1,14 @@
 #include <QtTest>
 
+#include "TestFiles.h"
 #include "common/AtomicFile.h"
 #include "common/NumberRule.h"
 #include "common/TextRules.h"
 #include "common/XmlUtil.h"
+
+#include <QTemporaryDir>
+
+#include <sys/stat.h>
 
 class TestCommon : public QObject {
     Q_OBJECT
@@ -12,7 +17,10 @@ private slots:
     void numberRule();
     void trimAndUpper();
     void xmlText();
+    void atomicWrite_data();
     void atomicWrite();
+    void readWholeFile_data();
+    void readWholeFile();
 };
 
 void TestCommon::numberRule_data()
@@ -87,23 +95,75 @@ void TestCommon::xmlText()
     QCOMPARE(kv::FirstTopNode(doc).type(), pugi::node_comment);
 }
 
+void TestCommon::atomicWrite_data()
+{
+    QTest::addColumn<bool>("rebuilt");
+    QTest::newRow("document") << false;
+    QTest::newRow("rebuilt file") << true;
+}
+
 void TestCommon::atomicWrite()
 {
+    QFETCH(bool, rebuilt);
+    const auto write = rebuilt ? kv::WriteRebuiltFileAtomic : kv::WriteFileAtomic;
     QTemporaryDir dir;
     const QString path = dir.path() + QStringLiteral("/doc.xml");
     QString error;
-    QVERIFY(kv::WriteFileAtomic(path, "first", &error));
+    QVERIFY(write(path, "first", &error));
     QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
-    QVERIFY(kv::WriteFileAtomic(path, "second", &error));
+    QVERIFY(write(path, "second", &error));
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), QByteArray("second"));
     QCOMPARE(f.permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
     // A failed write names the file and leaves nothing behind.
-    QVERIFY(!kv::WriteFileAtomic(dir.path() + QStringLiteral("/missing/doc.xml"), "x", &error));
+    QVERIFY(!write(dir.path() + QStringLiteral("/missing/doc.xml"), "x", &error));
     QVERIFY2(error.contains(QStringLiteral("doc.xml")), qPrintable(error));
-    QVERIFY(!kv::WriteFileAtomic(dir.path(), "x", &error));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("doc.xml")});
+    QVERIFY(!write(dir.path(), "x", &error));
+    QVERIFY2(error.endsWith(QStringLiteral("Is a directory")), qPrintable(error));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("doc.xml")});
+}
+
+// Every document is read through ReadWholeFile: anything but a regular file
+// is refused at once, so that a pipe named like a document cannot block.
+void TestCommon::readWholeFile_data()
+{
+    QTest::addColumn<QString>("name"); // inside the test's directory
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("file") << "doc.xml" << int(kv::FileRead::Ok) << QString();
+    QTest::newRow("empty file") << "empty.xml" << int(kv::FileRead::Ok) << QString();
+    QTest::newRow("missing") << "none.xml" << int(kv::FileRead::Missing) << QString();
+    QTest::newRow("below a file") << "doc.xml/x.xml" << int(kv::FileRead::Missing) << QString();
+    QTest::newRow("directory") << "dir" << int(kv::FileRead::Error) << "Is a directory";
+    QTest::newRow("pipe") << "pipe.xml" << int(kv::FileRead::Error) << "Not a regular file";
+}
+
+void TestCommon::readWholeFile()
+{
+    QFETCH(QString, name);
+    QFETCH(int, status);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    writeFile(dir.filePath(QStringLiteral("doc.xml")), "<r/>");
+    writeFile(dir.filePath(QStringLiteral("empty.xml")), "");
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("dir")));
+    QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("pipe.xml"))).constData(), 0600), 0);
+
+    const QString path = dir.filePath(name);
+    QByteArray bytes = "old contents";
+    const kv::FileRead r = kv::ReadWholeFile(path, bytes);
+    QCOMPARE(int(r.status), status);
+    if (status == kv::FileRead::Ok)
+        QCOMPARE(bytes, readAll(path));
+    QCOMPARE(r.message, reason.isEmpty() ? QString() : QDir::toNativeSeparators(path) + QStringLiteral(": ") + reason);
+
+    // The XML loader reports the same.
+    pugi::xml_document doc;
+    const kv::XmlLoad l = kv::LoadXmlFile(path, doc);
+    QCOMPARE(int(l.status), name == QLatin1String("empty.xml") ? int(kv::XmlLoad::Error) : status);
+    if (status == kv::FileRead::Error)
+        QCOMPARE(l.message, r.message);
 }
 
 QTEST_GUILESS_MAIN(TestCommon)

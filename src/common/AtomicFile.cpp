@@ -1,6 +1,6 @@
 #include "common/AtomicFile.h"
+#include "common/FileMessages.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSaveFile>
@@ -21,15 +21,11 @@ namespace {
 bool fail(QString* error, const QString& path, const QString& reason)
 {
     if (error)
-        *error = QDir::toNativeSeparators(path) + QStringLiteral(": ") + reason;
+        *error = FileMessage(path, reason);
     return false;
 }
 
 #ifdef Q_OS_UNIX
-QString sysReason(int err)
-{
-    return QString::fromLocal8Bit(std::strerror(err));
-}
 
 // The bytes go to a new file beside the target, which then replaces the
 // target in one rename: a crash, a kill or a full disk leaves the old file
@@ -51,7 +47,7 @@ bool writeUnix(const QString& path, const QByteArray& data, QString* error, bool
         return fail(error, path, QStringLiteral("Is a directory"));
     const int fd = ::open(tmp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0)
-        return fail(error, path, sysReason(errno));
+        return fail(error, path, SystemReason(errno));
     const char* p = data.constData();
     qsizetype left = data.size();
     while (left > 0) {
@@ -62,7 +58,7 @@ bool writeUnix(const QString& path, const QByteArray& data, QString* error, bool
             const int err = n < 0 ? errno : ENOSPC;
             ::close(fd);
             ::unlink(tmp.constData());
-            return fail(error, path, sysReason(err));
+            return fail(error, path, SystemReason(err));
         }
         p += n;
         left -= n;
@@ -72,7 +68,7 @@ bool writeUnix(const QString& path, const QByteArray& data, QString* error, bool
     if (::close(fd) != 0) {
         const int err = errno;
         ::unlink(tmp.constData());
-        return fail(error, path, sysReason(err));
+        return fail(error, path, SystemReason(err));
     }
 #ifdef RENAME_EXCHANGE
     if (swap && hadTarget
@@ -89,7 +85,7 @@ bool writeUnix(const QString& path, const QByteArray& data, QString* error, bool
     if (::rename(tmp.constData(), target.constData()) != 0) {
         const int err = errno;
         ::unlink(tmp.constData());
-        return fail(error, path, sysReason(err));
+        return fail(error, path, SystemReason(err));
     }
     return true;
 }

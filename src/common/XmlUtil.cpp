@@ -1,5 +1,6 @@
 #include "common/XmlUtil.h"
 #include "common/AtomicFile.h"
+#include "common/FileMessages.h"
 
 #include <QDir>
 #include <QFile>
@@ -74,15 +75,11 @@ FileRead readError(const QString& path, const QString& reason)
 {
     FileRead r;
     r.status = FileRead::Error;
-    r.message = QDir::toNativeSeparators(path) + QStringLiteral(": ") + reason;
+    r.message = FileMessage(path, reason);
     return r;
 }
 
 #ifdef Q_OS_UNIX
-QString sysReason(int err)
-{
-    return QString::fromLocal8Bit(std::strerror(err));
-}
 
 // One open, one fstat and one read for a regular file: none of the file
 // engine's extra look-ups.
@@ -95,7 +92,7 @@ FileRead readUnix(const QString& path, QByteArray& bytes, qsizetype spare)
         const int err = errno;
         if (err == ENOENT || err == ENOTDIR)
             return r; // Missing
-        return readError(path, sysReason(err));
+        return readError(path, SystemReason(err));
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -120,7 +117,7 @@ FileRead readUnix(const QString& path, QByteArray& bytes, qsizetype spare)
             const int err = errno;
             ::close(fd);
             bytes.resize(0);
-            return readError(path, sysReason(err));
+            return readError(path, SystemReason(err));
         }
         if (n == 0)
             break; // the file shrank meanwhile: what is there counts

@@ -1,13 +1,13 @@
 #include "compiler/Compiler.h"
 
 #include "common/AtomicFile.h"
+#include "common/FileMessages.h"
 #include "common/NumberRule.h"
 #include "common/TextRules.h"
 #include "common/XmlUtil.h"
 #include "compiler/PlainTable.h"
 #include "documents/TextChecks.h"
 
-#include <QDir>
 
 #include <pugixml.hpp>
 
@@ -420,7 +420,7 @@ CompileOutcome Compiler::WriteBankFile(const QString& bankPath) const
     CompileOutcome r;
     if (m_imageLength != ImageSize) {
         r.status = CompileOutcome::WriteError;
-        r.message = QDir::toNativeSeparators(bankPath) + QStringLiteral(": no compiled image to write");
+        r.message = FileMessage(bankPath, QStringLiteral("no compiled image to write"));
         return r;
     }
     QString error;

@@ -1,5 +1,6 @@
 #include "update/IcmpEcho.h"
 
+#include "common/FileMessages.h"
 #include "common/NumberRule.h"
 
 #include <QStringList>
@@ -30,11 +31,6 @@ constexpr int kCacheMs = 10000;
 constexpr int kPayloadSize = 32;
 constexpr quint8 kEchoRequest = 8;
 constexpr quint8 kEchoReply = 0;
-
-QString systemReason(int err)
-{
-    return QString::fromLocal8Bit(std::strerror(err));
-}
 
 bool isHostNameText(const QString& text)
 {
@@ -129,7 +125,7 @@ int openIcmpSocket(bool& raw, QString* error)
     }
     if (error) {
         *error = QStringLiteral("No ICMP socket: %1 (ping socket), %2 (raw socket)")
-                     .arg(systemReason(datagramErr), systemReason(errno));
+                     .arg(SystemReason(datagramErr), SystemReason(errno));
     }
     return -1;
 }
@@ -224,7 +220,7 @@ IEchoClient::Result IcmpEchoClient::echo(const QString& host, int timeoutMs, QSt
     clock.start();
     if (::sendto(fd, packet, sizeof packet, 0, reinterpret_cast<sockaddr*>(&to), sizeof to) < 0) {
         if (error)
-            *error = systemReason(errno);
+            *error = SystemReason(errno);
         ::close(fd);
         return Error;
     }

@@ -48,16 +48,7 @@ const char* const kRowAttr[ACount] = {"Enable", "IP_Address", "Version", "Commun
 const QString kDefCommunity = QStringLiteral("marble");
 constexpr int CommunityMaxChars = 15; // the 16th byte always ends the text
 
-// Exact comparison of an attribute name with a literal, kept inline: the
-// names are short and nearly always the one expected next.
-inline bool sameName(const char* name, const char* literal)
-{
-    for (; *literal != '\0'; ++name, ++literal) {
-        if (*name != *literal)
-            return false;
-    }
-    return *name == '\0';
-}
+const AttributeNames kRowNames(kRowAttr, ACount);
 
 // Reads the attributes of a row element of the parsed document into one
 // view per name, left without data where the row lacks it.  Attributes are
@@ -67,17 +58,7 @@ void readRowElement(const pugi::xml_node& row, QByteArrayView* values)
     int expected = 0;
     for (pugi::xml_attribute a = row.first_attribute(); a; a = a.next_attribute()) {
         const char* name = a.name();
-        int idx = -1;
-        if (expected < ACount && sameName(name, kRowAttr[expected])) {
-            idx = expected;
-        } else {
-            for (int j = 0; j < ACount; ++j) {
-                if (sameName(name, kRowAttr[j])) {
-                    idx = j;
-                    break;
-                }
-            }
-        }
+        const int idx = kRowNames.Find(name, std::strlen(name), expected);
         if (idx < 0)
             continue;
         if (!values[idx].data())
@@ -320,7 +301,7 @@ int Compiler::CompileRequests(const pugi::xml_document* doc)
 
 bool Compiler::compilePlainTable(QByteArray& bytes)
 {
-    static const PlainTableScan scan(kRowAttr, ACount);
+    const PlainTableScan scan(kRowNames);
     beginRequests();
     const qsizetype size = bytes.size();
     bytes.resize(size + PlainTableScan::Padding, '\0');

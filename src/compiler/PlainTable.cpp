@@ -115,15 +115,17 @@ inline bool sameBytes(const char* a, const char* b, size_t length)
 
 } // namespace
 
-PlainTableScan::PlainTableScan(const char* const* names, int count)
+AttributeNames::AttributeNames(const char* const* names, int count)
     : m_names(names), m_count(count < MaxNames ? count : MaxNames)
 {
     for (int i = 0; i < m_count; ++i)
         m_lengths[i] = std::strlen(names[i]);
 }
 
-int PlainTableScan::match(const char* name, size_t length) const
+int AttributeNames::Find(const char* name, size_t length, int expected) const
 {
+    if (expected < m_count && m_lengths[expected] == length && sameBytes(name, m_names[expected], length))
+        return expected;
     for (int i = 0; i < m_count; ++i) {
         if (m_lengths[i] == length && sameBytes(name, m_names[i], length))
             return i;
@@ -153,7 +155,8 @@ bool PlainTableScan::Scan(const char* begin, const char* end,
         return false; // attributes on the root
     }
 
-    QByteArrayView values[MaxNames];
+    const int count = m_names.Count();
+    QByteArrayView values[AttributeNames::MaxNames];
     while (!emptyRoot) {
         skipBlanks(s);
         if (*s != '<')
@@ -163,7 +166,7 @@ bool PlainTableScan::Scan(const char* begin, const char* end,
             break; // end tag of the root
         if (!skipName(s))
             return false; // comment, processing instruction, CDATA
-        std::fill(values, values + m_count, QByteArrayView());
+        std::fill(values, values + count, QByteArrayView());
         int expected = 0;
         for (;;) {
             const bool blank = skipBlanks(s);
@@ -177,18 +180,18 @@ bool PlainTableScan::Scan(const char* begin, const char* end,
                 return false; // content ('>'), or no blank between attributes
             const char* name = s;
             int idx = -1;
-            // Rows written by the editor have their attributes in the order
-            // of the names: try the one after the last found first.  The
-            // comparison stops at the first differing byte, so it never
-            // reads past the zero byte at the end.
-            if (expected < m_count && sameBytes(s, m_names[expected], m_lengths[expected])
-                && !is(s[m_lengths[expected]], Name)) {
+            // The name expected next is tried on the bytes before the name's
+            // end is known, which saves a pass in rows written by the
+            // editor.  The comparison stops at the first differing byte, so
+            // it never reads past the zero byte at the end.
+            if (expected < count && sameBytes(s, m_names.Name(expected), m_names.Length(expected))
+                && !is(s[m_names.Length(expected)], Name)) {
                 idx = expected;
-                s += m_lengths[expected];
+                s += m_names.Length(expected);
             } else {
                 if (!skipName(s))
                     return false; // a malformed tag
-                idx = match(name, size_t(s - name));
+                idx = m_names.Find(name, size_t(s - name), expected);
             }
             skipBlanks(s);
             if (*s != '=')

@@ -21,19 +21,37 @@ namespace kv {
 // Anything else makes the scan give up: the caller then reads the document
 // with the XML parser, which handles every other form and reports what is
 // not well-formed.  Giving up may come after some rows were reported.
+// The attribute names a row is searched for, at most MaxNames; a row's
+// values are kept in this order.
+class AttributeNames {
+public:
+    static constexpr int MaxNames = 32;
+    AttributeNames(const char* const* names, int count);
+
+    int Count() const { return m_count; }
+    const char* Name(int i) const { return m_names[i]; }
+    size_t Length(int i) const { return m_lengths[i]; }
+    // The index of the name with these bytes, or -1.  Rows written by the
+    // editor have their attributes in the order of the names, so the one
+    // after the last found (expected) is tried first.
+    int Find(const char* name, size_t length, int expected) const;
+
+private:
+    const char* const* m_names;
+    size_t m_lengths[MaxNames] = {};
+    int m_count;
+};
+
 class PlainTableScan {
 public:
-    // The attribute names a row is searched for; values are reported in
-    // this order.  At most MaxNames.
-    static constexpr int MaxNames = 32;
-    PlainTableScan(const char* const* names, int count);
+    explicit PlainTableScan(const AttributeNames& names) : m_names(names) {}
 
     // Readable bytes the scan needs after the end of the document.
     static constexpr int Padding = 16;
 
     // Scans [begin, end); Padding bytes must follow end, the first of them
-    // a zero byte.  The bytes are not
-    // changed.  For each row element, row() gets one view per name: the
+    // a zero byte.  The bytes are not changed.  For each row element, row()
+    // gets one view per name: the
     // value of the first attribute of that name, or a view without data
     // when the row lacks it.  True when the whole document had the plain
     // form.
@@ -41,11 +59,7 @@ public:
               const std::function<void(const QByteArrayView* values)>& row) const;
 
 private:
-    int match(const char* name, size_t length) const;
-
-    const char* const* m_names;
-    size_t m_lengths[MaxNames] = {};
-    int m_count;
+    const AttributeNames& m_names;
 };
 
 } // namespace kv

@@ -21,7 +21,8 @@ bool isPlain(const QByteArray& doc, int* rows = nullptr)
 {
     QByteArray padded = doc;
     padded.append(QByteArray(kv::PlainTableScan::Padding, '\0'));
-    const kv::PlainTableScan scan(kNames, 16);
+    const kv::AttributeNames names(kNames, 16);
+    const kv::PlainTableScan scan(names);
     int n = 0;
     const bool plain = scan.Scan(padded.constData(), padded.constData() + doc.size(), [&](const QByteArrayView*) { ++n; });
     if (rows)

@@ -1,5 +1,5 @@
 #include "common/AtomicFile.h"
-#include "common/FileMessages.h"
+#include "common/Files.h"
 
 #include <QFileInfo>
 #include <QRandomGenerator>

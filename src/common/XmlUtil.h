@@ -1,4 +1,6 @@
 #pragma once
+#include "common/Files.h"
+
 #include <QByteArray>
 #include <QString>
 #include <pugixml.hpp>
@@ -14,23 +16,6 @@ struct XmlLoad {
     QString message;
     bool ok() const { return status == Ok; }
 };
-
-// Outcome of reading a whole document file.
-struct FileRead {
-    enum Status { Ok, Missing, Error };
-    Status status = Missing;
-    QString message; // for Error: "<file>: <system's reason>"
-    bool ok() const { return status == Ok; }
-};
-
-// Documents of 2 GiB and more are not read.
-constexpr qint64 MaxDocumentFileSize = qint64(1) << 31;
-
-// Reads the whole file into bytes, which keep their allocation from earlier
-// calls, with room for spare more bytes after them.  Only a regular file is
-// read: a pipe or a device named like a document could block the window or
-// never end.
-FileRead ReadWholeFile(const QString& path, QByteArray& bytes, qsizetype spare = 0);
 
 // Loads a file into doc.  Comments and a <?xml ...?> declaration are kept as
 // nodes, so that FirstTopNode sees them the way the configurator's readers
@@ -54,6 +39,10 @@ bool ElementText(const pugi::xml_node& element, QString& text);
 
 // Text of parent > child, as ElementText; false when the child is missing.
 bool ChildText(const pugi::xml_node& parent, const char* name, QString& text);
+
+// Text of parent > child read by the number rule; fallback when the child
+// is missing or its text is not a number.
+qint32 ChildInt32Or(const pugi::xml_node& parent, const char* name, qint32 fallback);
 
 // Attribute by name: false when missing, so that missing and empty differ.
 bool AttributeText(const pugi::xml_node& element, const char* name, QString& text);

@@ -1,7 +1,7 @@
 #include "compiler/Compiler.h"
 
 #include "common/AtomicFile.h"
-#include "common/FileMessages.h"
+#include "common/Files.h"
 #include "common/NumberRule.h"
 #include "common/TextRules.h"
 #include "common/XmlUtil.h"
@@ -168,12 +168,9 @@ namespace {
 
 void readQuad(const pugi::xml_node& root, const char* const keys[4], const AddressQuad& def, AddressQuad& target)
 {
-    for (int i = 0; i < 4; ++i) {
-        QString t;
-        qint32 v = 0;
-        // An octet keeps the low 8 bits: 300 is stored as 44, -1 as 255.
-        target[size_t(i)] = ChildText(root, keys[i], t) && ToInt32(t, v) ? quint8(v) : def[size_t(i)];
-    }
+    // An octet keeps the low 8 bits: 300 is stored as 44, -1 as 255.
+    for (int i = 0; i < 4; ++i)
+        target[size_t(i)] = quint8(ChildInt32Or(root, keys[i], def[size_t(i)]));
 }
 
 // A missing flag element or the text "0" means no gateway is used.

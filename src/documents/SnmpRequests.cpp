@@ -54,15 +54,6 @@ QString missingAttributeDefault(int column, const QString& resetValue)
     }
 }
 
-int areaSize(const pugi::xml_node& root, const char* key)
-{
-    QString text;
-    qint32 v = 0;
-    if (ChildText(root, key, text) && ToInt32(text, v))
-        return v;
-    return SnmpUnreadableAreaSize;
-}
-
 bool isBlank(const QString& text)
 {
     return TrimCtl(text).isEmpty();
@@ -144,8 +135,8 @@ void SnmpTable::Reset()
 int PositionChoiceCount(const pugi::xml_document& parGen)
 {
     const pugi::xml_node root = FirstTopNode(parGen);
-    const int in = areaSize(root, "PROFINET_NB_IN");
-    const int out = areaSize(root, "PROFINET_NB_OUT");
+    const int in = ChildInt32Or(root, "PROFINET_NB_IN", SnmpUnreadableAreaSize);
+    const int out = ChildInt32Or(root, "PROFINET_NB_OUT", SnmpUnreadableAreaSize);
     // A negative size offers no choice, like a size of 0.
     return std::max(0, std::min(SnmpMaxPositionChoices, std::max(in, out)));
 }

@@ -1,7 +1,6 @@
 #include "gsdml/ProfinetXml.h"
 
 #include "common/AtomicFile.h"
-#include "common/NumberRule.h"
 #include "common/XmlUtil.h"
 
 namespace kv {
@@ -248,15 +247,6 @@ QByteArray buildLine(int number, const ProfinetParams& p)
     return s;
 }
 
-qint32 countOrDefault(const pugi::xml_node& root, const char* name)
-{
-    QString text;
-    qint32 value = 0;
-    if (ChildText(root, name, text) && ToInt32(text, value))
-        return value;
-    return 1439;
-}
-
 } // namespace
 
 QString EscapeXmlAttribute(const QString& text)
@@ -290,8 +280,8 @@ bool Read_Profinet_Param(const QString& parGenPath, ProfinetParams& params, QStr
     }
     // The first top-level node is taken as the root, whatever it is.
     const pugi::xml_node root = FirstTopNode(doc);
-    params.InputBytes = countOrDefault(root, "PROFINET_NB_IN");
-    params.OutputBytes = countOrDefault(root, "PROFINET_NB_OUT");
+    params.InputBytes = ChildInt32Or(root, "PROFINET_NB_IN", 1439);
+    params.OutputBytes = ChildInt32Or(root, "PROFINET_NB_OUT", 1439);
     QString name;
     if (ChildText(root, "PROFINET_NAME_STA", name) && !name.isEmpty())
         params.StationName = name;

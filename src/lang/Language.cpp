@@ -1,10 +1,9 @@
 #include "lang/Language.h"
 
+#include "common/Files.h"
 #include "common/NumberRule.h"
 #include "common/TextRules.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
 
@@ -138,37 +137,19 @@ LanguageFile ParseLanguageBytes(const QByteArray& bytes)
 LanguageFile ReadLanguageFileContents(const QString& path)
 {
     LanguageFile f;
-    const QString shown = QDir::toNativeSeparators(path);
-    const QFileInfo fi(path);
-    if (!fi.exists()) {
-        f.error = shown + QStringLiteral(": No such file");
-        return f;
-    }
-    if (fi.isDir()) {
-        f.error = shown + QStringLiteral(": Is a directory");
-        return f;
-    }
-    // Far beyond any real text table; keeps a stray large file from taking
-    // the configurator's memory.
-    if (fi.size() > MaxLanguageFileSize) {
-        f.error = shown + QStringLiteral(": File too large for a language file");
-        return f;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        f.error = shown + QStringLiteral(": ") + file.errorString();
-        return f;
-    }
-    const QByteArray bytes = file.read(MaxLanguageFileSize + 1);
-    if (file.error() != QFileDevice::NoError) {
-        f.error = shown + QStringLiteral(": ") + file.errorString();
-        return f;
-    }
-    if (bytes.size() > MaxLanguageFileSize) {
-        f.error = shown + QStringLiteral(": File too large for a language file");
-        return f;
-    }
-    return ParseLanguageBytes(bytes);
+    QByteArray bytes;
+    // The size limit is far beyond any real text table; it keeps a stray
+    // large file from taking the configurator's memory.
+    const FileRead r = ReadWholeFile(path, bytes, 0, MaxLanguageFileSize);
+    if (r.status == FileRead::Missing)
+        f.error = FileMessage(path, QStringLiteral("No such file"));
+    else if (r.tooLarge)
+        f.error = FileMessage(path, QStringLiteral("File too large for a language file"));
+    else if (!r.ok())
+        f.error = r.message;
+    else
+        return ParseLanguageBytes(bytes);
+    return f;
 }
 
 void ReadLanguageFile(const QString& path, LangTable& table, QString& version)

@@ -1,6 +1,6 @@
 #include "update/IcmpEcho.h"
 
-#include "common/FileMessages.h"
+#include "common/Files.h"
 #include "common/NumberRule.h"
 
 #include <QStringList>

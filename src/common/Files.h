@@ -1,0 +1,32 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+
+namespace kv {
+
+// The system's text for an error number.
+QString SystemReason(int err);
+
+// "<file>: <reason>", the form of every file error the configurator shows.
+QString FileMessage(const QString& path, const QString& reason);
+
+// Outcome of reading a whole document file.
+struct FileRead {
+    enum Status { Ok, Missing, Error };
+    Status status = Missing;
+    QString message;       // for Error: "<file>: <system's reason>"
+    bool tooLarge = false; // for Error: the file is larger than allowed
+    bool ok() const { return status == Ok; }
+};
+
+// Documents of 2 GiB and more are not read.
+constexpr qint64 MaxDocumentFileSize = (qint64(1) << 31) - 1;
+
+// Reads the whole file into bytes, which keep their allocation from earlier
+// calls, with room for spare more bytes after them.  A file larger than
+// maxSize is not read.  Only a regular file is read: a pipe or a device
+// named like a document could block the window or never end.
+FileRead ReadWholeFile(const QString& path, QByteArray& bytes, qsizetype spare = 0,
+                       qint64 maxSize = MaxDocumentFileSize);
+
+} // namespace kv

@@ -30,9 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (c.ImageLength() != kv::ImageSize || out.size() < kv::ImageSize)
         __builtin_trap();
     const uchar* block = reinterpret_cast<const uchar*>(out.constData()) + kv::RequestTableSize;
-    const quint32 stored = quint32(block[kv::BlockChecksumOffset]) | (quint32(block[kv::BlockChecksumOffset + 1]) << 8)
-        | (quint32(block[kv::BlockChecksumOffset + 2]) << 16) | (quint32(block[kv::BlockChecksumOffset + 3]) << 24);
-    if (stored != kv::ConfigImage::Block_Checksum(block))
+    if (kv::ConfigImage::StoredBlockChecksum(block) != kv::ConfigImage::Block_Checksum(block))
         __builtin_trap();
     return 0;
 }

@@ -3,9 +3,9 @@
 #include "common/AtomicFile.h"
 #include "common/Files.h"
 #include "common/NumberRule.h"
-#include "common/TextRules.h"
 #include "common/XmlUtil.h"
 #include "compiler/PlainTable.h"
+#include "documents/SnmpRequests.h"
 #include "documents/TextChecks.h"
 
 
@@ -35,20 +35,59 @@ const AddressQuad kNoGateway = {255, 255, 255, 255};
 
 const QString kDefStationName = QStringLiteral("devicename1");
 
-// Attributes of a request row, in the order the table editor writes them
-// (Mnemonic is listed only so that the one-pass lookup stays in step).
+// Attributes of a request row: the table's columns, in the order the
+// editor writes them (Mnemonic is looked up only so that the one-pass
+// lookup stays in step).
 enum RowAttr {
-    AEnable, AIpAddress, AVersion, ACommunity, AOid, AType, AMode, AOnChange, AOnCommand, AOnTimer,
-    ATime, APosition, ANumberBytes, AConvertFrom, ACancel, AMnemonic, ACount
+    AEnable = ColEnable - 1, AIpAddress = ColIpAddress - 1, AVersion = ColVersion - 1,
+    ACommunity = ColCommunity - 1, AOid = ColOid - 1, AType = ColType - 1, AMode = ColMode - 1,
+    AOnChange = ColOnChange - 1, AOnCommand = ColOnCommand - 1, AOnTimer = ColOnTimer - 1, ATime = ColTime - 1,
+    APosition = ColPosition - 1, ANumberBytes = ColNumberBytes - 1, AConvertFrom = ColConvertFrom - 1,
+    ACancel = ColCancel - 1, AMnemonic = ColMnemonic - 1, ACount = SnmpFieldCount
 };
-const char* const kRowAttr[ACount] = {"Enable", "IP_Address", "Version", "Community_String", "OID", "Type",
-                                      "Mode", "On_Change", "On_Command", "On_Timer", "Time", "Position",
-                                      "Number_Bytes", "ConvertFrom", "Cancel", "Mnemonic"};
 
 const QString kDefCommunity = QStringLiteral("marble");
 constexpr int CommunityMaxChars = 15; // the 16th byte always ends the text
 
-const AttributeNames kRowNames(kRowAttr, ACount);
+const AttributeNames kRowNames(SnmpRequest::AttributeNames(), ACount);
+
+// Upper-cased (a to z only), compared exactly with an upper-case ASCII
+// word; with trim, characters of code 32 and below at either end are
+// dropped first.  Done on the UTF-8 bytes: a character outside ASCII never
+// matches, as with the text itself.
+bool upperEquals(QByteArrayView text, QLatin1String word, bool trim)
+{
+    const char* p = text.data();
+    qsizetype b = 0;
+    qsizetype e = text.size();
+    if (trim) {
+        while (b < e && uchar(p[b]) <= 32)
+            ++b;
+        while (e > b && uchar(p[e - 1]) <= 32)
+            --e;
+    }
+    if (e - b != word.size())
+        return false;
+    for (qsizetype i = 0; i < word.size(); ++i) {
+        char c = p[b + i];
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 32);
+        if (c != word.data()[i])
+            return false;
+    }
+    return true;
+}
+
+quint8 conversionCodeOf(QByteArrayView text)
+{
+    if (upperEquals(text, QLatin1String("FLOAT"), true))
+        return 1;
+    if (upperEquals(text, QLatin1String("FLOAT * 10"), true))
+        return 2;
+    if (upperEquals(text, QLatin1String("FLOAT * 100"), true))
+        return 3;
+    return 0;
+}
 
 // Reads the attributes of a row element of the parsed document into one
 // view per name, left without data where the row lacks it.  Attributes are
@@ -123,45 +162,9 @@ struct Compiler::RowValues {
         std::memcpy(field.data(), p, n);
         std::memset(field.data() + n, 0, N - n);
     }
-    // Upper-cased (a to z only), compared exactly with an upper-case ASCII
-    // word; with trim, characters of code 32 and below at either end are
-    // dropped first.  Done on the UTF-8 bytes: a character outside ASCII
-    // never matches, as with the text itself.
-    bool upperIs(RowAttr a, QLatin1String word, bool trim = false) const
-    {
-        if (!has(a))
-            return false;
-        const char* p = v[a].data();
-        qsizetype b = 0;
-        qsizetype e = v[a].size();
-        if (trim) {
-            while (b < e && uchar(p[b]) <= 32)
-                ++b;
-            while (e > b && uchar(p[e - 1]) <= 32)
-                --e;
-        }
-        if (e - b != word.size())
-            return false;
-        for (qsizetype i = 0; i < word.size(); ++i) {
-            char c = p[b + i];
-            if (c >= 'a' && c <= 'z')
-                c = char(c - 32);
-            if (c != word.data()[i])
-                return false;
-        }
-        return true;
-    }
-    bool trimmedUpperIs(RowAttr a, QLatin1String word) const { return upperIs(a, word, true); }
-    quint8 conversionCode() const
-    {
-        if (trimmedUpperIs(AConvertFrom, QLatin1String("FLOAT")))
-            return 1;
-        if (trimmedUpperIs(AConvertFrom, QLatin1String("FLOAT * 10")))
-            return 2;
-        if (trimmedUpperIs(AConvertFrom, QLatin1String("FLOAT * 100")))
-            return 3;
-        return 0;
-    }
+    bool upperIs(RowAttr a, QLatin1String word) const { return has(a) && upperEquals(v[a], word, false); }
+    bool trimmedUpperIs(RowAttr a, QLatin1String word) const { return has(a) && upperEquals(v[a], word, true); }
+    quint8 conversionCode() const { return conversionCodeOf(v[AConvertFrom]); }
 };
 
 namespace {
@@ -191,14 +194,7 @@ QString stationName(const pugi::xml_node& root, const char* key)
 
 quint8 ConversionCode(const QString& text)
 {
-    const QString t = UpperAscii(TrimCtl(text));
-    if (t == QLatin1String("FLOAT"))
-        return 1;
-    if (t == QLatin1String("FLOAT * 10"))
-        return 2;
-    if (t == QLatin1String("FLOAT * 100"))
-        return 3;
-    return 0;
+    return conversionCodeOf(text.toUtf8());
 }
 
 void Compiler::CompileCommParams(const pugi::xml_document* doc)
@@ -238,8 +234,8 @@ void Compiler::compileRow(const RowValues& r)
         ++m_surplus; // only from a file edited by hand: the image has 512 records
         return;
     }
+    // Every record was cleared before the first row.
     RequestRecord& rec = m_image.RequestTable[g.Num_Requests];
-    rec = RequestRecord();
 
     // A missing or empty address gives no bytes: 0.0.0.0.  An invalid
     // part gives 0 while the valid parts keep their bytes.
@@ -278,11 +274,11 @@ void Compiler::compileRow(const RowValues& r)
     ++g.Num_Requests;
 }
 
-int Compiler::CompileRequests(const pugi::xml_document* doc)
+void Compiler::CompileRequests(const pugi::xml_document* doc)
 {
     beginRequests();
     if (!doc)
-        return 0;
+        return;
     const pugi::xml_node root = FirstTopNode(*doc);
     for (pugi::xml_node row = root.first_child(); row; row = row.next_sibling()) {
         // Only elements are rows: a comment or stray text inside the table
@@ -293,7 +289,6 @@ int Compiler::CompileRequests(const pugi::xml_document* doc)
             compileRow(RowValues{values});
         }
     }
-    return m_surplus;
 }
 
 bool Compiler::compilePlainTable(QByteArray& bytes)
@@ -314,45 +309,43 @@ bool Compiler::compilePlainTable(QByteArray& bytes)
     return false;
 }
 
-CompileOutcome Compiler::compile(const QByteArray* parGen, const QString& parGenName,
-                                 const std::function<FileRead()>& readTable, const QString& tableName)
+CompileOutcome Compiler::compile(const FileRead& parGenRead, const QByteArray& parGen, const QString& parGenName,
+                                 const FileRead& tableRead, const QString& tableName)
 {
     m_output.resize(0);
     m_imageLength = 0;
-    CompileOutcome r;
-    pugi::xml_document parGenDoc;
-    if (parGen) {
-        const XmlLoad l = LoadXmlBytes(*parGen, parGenName, parGenDoc);
-        if (!l.ok()) {
-            r.status = CompileOutcome::LoadError;
-            r.message = l.message;
-            return r;
-        }
-    }
-    const FileRead table = readTable();
-    if (table.status == FileRead::Error) {
+    const auto loadError = [](const QString& message) {
+        CompileOutcome r;
         r.status = CompileOutcome::LoadError;
-        r.message = table.message;
+        r.message = message;
         return r;
+    };
+    if (parGenRead.status == FileRead::Error)
+        return loadError(parGenRead.message);
+    pugi::xml_document parGenDoc;
+    if (parGenRead.ok()) {
+        const XmlLoad l = LoadXmlBytes(parGen, parGenName, parGenDoc);
+        if (!l.ok())
+            return loadError(l.message);
     }
+    if (tableRead.status == FileRead::Error)
+        return loadError(tableRead.message);
     m_image.SetImageDefaults();
     m_image.ClearRequestTable();
-    CompileCommParams(parGen ? &parGenDoc : nullptr);
+    CompileCommParams(parGenRead.ok() ? &parGenDoc : nullptr);
 
     // The table is read straight from its bytes when it has the plain form
     // the editor writes; anything else goes through the XML parser.
-    if (table.status == FileRead::Missing) {
+    if (!tableRead.ok()) {
         CompileRequests(nullptr);
     } else if (!m_plainScan || !compilePlainTable(m_tableBytes)) {
         pugi::xml_document tableDoc;
         const XmlLoad l = LoadXmlBytes(m_tableBytes, tableName, tableDoc);
-        if (!l.ok()) {
-            r.status = CompileOutcome::LoadError;
-            r.message = l.message;
-            return r;
-        }
+        if (!l.ok())
+            return loadError(l.message);
         CompileRequests(&tableDoc);
     }
+    CompileOutcome r;
     r.surplusRows = m_surplus;
     if (m_output.size() != ImageSize)
         m_output.resize(ImageSize);
@@ -364,33 +357,21 @@ CompileOutcome Compiler::CompileProject(const QString& parGenPath, const QString
 {
     QByteArray parGen;
     const FileRead p = ReadWholeFile(parGenPath, parGen);
-    if (p.status == FileRead::Error) {
-        m_output.resize(0);
-        m_imageLength = 0;
-        CompileOutcome r;
-        r.status = CompileOutcome::LoadError;
-        r.message = p.message;
-        return r;
-    }
     // Room for the scan's padding, so that adding it needs no new buffer.
-    const auto readTable = [&] { return ReadWholeFile(snmpManagerPath, m_tableBytes, PlainTableScan::Padding); };
-    return compile(p.ok() ? &parGen : nullptr, parGenPath, readTable, snmpManagerPath);
+    const FileRead t = ReadWholeFile(snmpManagerPath, m_tableBytes, PlainTableScan::Padding);
+    return compile(p, parGen, parGenPath, t, snmpManagerPath);
 }
 
 CompileOutcome Compiler::CompileDocuments(const QByteArray& parGen, const QByteArray& snmpManager,
                                           const QString& parGenName, const QString& snmpManagerName)
 {
-    return compile(
-        parGen.isNull() ? nullptr : &parGen, parGenName,
-        [&] {
-            FileRead f;
-            if (snmpManager.isNull())
-                return f; // Missing
-            m_tableBytes = snmpManager;
-            f.status = FileRead::Ok;
-            return f;
-        },
-        snmpManagerName);
+    const auto present = [](const QByteArray& bytes) {
+        FileRead f;
+        f.status = bytes.isNull() ? FileRead::Missing : FileRead::Ok;
+        return f;
+    };
+    m_tableBytes = snmpManager;
+    return compile(present(parGen), parGen, parGenName, present(snmpManager), snmpManagerName);
 }
 
 CompileOutcome Compiler::WriteBankFile(const QString& bankPath) const

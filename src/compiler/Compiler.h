@@ -5,8 +5,6 @@
 #include <QByteArray>
 #include <QString>
 
-#include <functional>
-
 namespace pugi {
 class xml_document;
 }
@@ -58,12 +56,6 @@ public:
     const QByteArray& Output() const { return m_output; }
     int ImageLength() const { return m_imageLength; }
 
-    // The steps of a compile, on already loaded documents (null: the
-    // document does not exist).  CompileRequests returns the number of
-    // enabled rows that found no record.
-    void CompileCommParams(const pugi::xml_document* doc);
-    int CompileRequests(const pugi::xml_document* doc);
-
     // The request table is read straight from its bytes when it has the
     // plain form the editor writes, else through the XML parser.  Off, the
     // parser reads every table (tests compare the two).
@@ -71,8 +63,15 @@ public:
 
 private:
     struct RowValues;
-    CompileOutcome compile(const QByteArray* parGen, const QString& parGenName,
-                           const std::function<FileRead()>& readTable, const QString& tableName);
+    // Compiles documents already read (each FileRead tells whether it was
+    // there).  The first error stops the compile, in this order: reading
+    // ParGen.xml, parsing it, reading the table, parsing the table.
+    CompileOutcome compile(const FileRead& parGenRead, const QByteArray& parGen, const QString& parGenName,
+                           const FileRead& tableRead, const QString& tableName);
+    // The steps of a compile, on already loaded documents (null: the
+    // document does not exist).
+    void CompileCommParams(const pugi::xml_document* doc);
+    void CompileRequests(const pugi::xml_document* doc);
     bool compilePlainTable(QByteArray& bytes);
     void beginRequests();
     void compileRow(const RowValues& r);

@@ -152,6 +152,11 @@ quint32 ConfigImage::Block_Checksum(const uchar* block)
     return sum;
 }
 
+quint32 ConfigImage::StoredBlockChecksum(const uchar* block)
+{
+    return get32(block + BlockChecksumOffset);
+}
+
 bool ConfigImage::Decode(const QByteArray& image)
 {
     if (image.size() != ImageSize)

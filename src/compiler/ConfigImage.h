@@ -97,6 +97,8 @@ public:
 
     // Byte sum over block offsets 0x000..0x7FB of a serialised general block.
     static quint32 Block_Checksum(const uchar* block);
+    // The checksum a serialised general block holds at BlockChecksumOffset.
+    static quint32 StoredBlockChecksum(const uchar* block);
 
     // Reads the named fields back from an image of exactly ImageSize bytes;
     // false (and nothing changed) for any other size.

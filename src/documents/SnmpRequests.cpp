@@ -98,6 +98,11 @@ const char* SnmpRequest::AttributeName(int column)
     return column >= 1 && column <= SnmpFieldCount ? kAttributes[size_t(column - 1)] : "";
 }
 
+const char* const* SnmpRequest::AttributeNames()
+{
+    return kAttributes.data();
+}
+
 bool SnmpRequest::IsCheckBoxColumn(int column)
 {
     return column == ColEnable || column == ColOnChange || column == ColOnCommand || column == ColOnTimer

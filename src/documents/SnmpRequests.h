@@ -62,6 +62,8 @@ struct SnmpRequest {
 
     // The XML attribute of a grid column 1..16.
     static const char* AttributeName(int column);
+    // All SnmpFieldCount attribute names, in column order.
+    static const char* const* AttributeNames();
     // True for the check-box columns ("Y" set, anything else clear).
     static bool IsCheckBoxColumn(int column);
 

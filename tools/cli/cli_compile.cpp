@@ -218,8 +218,7 @@ int CmdInspect(const QStringList& args)
     img.Decode(bytes);
     const kv::GeneralBlock& g = img.General;
     const uchar* block = reinterpret_cast<const uchar*>(bytes.constData()) + kv::RequestTableSize;
-    const quint32 stored = quint32(block[kv::BlockChecksumOffset]) | (quint32(block[kv::BlockChecksumOffset + 1]) << 8)
-        | (quint32(block[kv::BlockChecksumOffset + 2]) << 16) | (quint32(block[kv::BlockChecksumOffset + 3]) << 24);
+    const quint32 stored = kv::ConfigImage::StoredBlockChecksum(block);
     const quint32 computed = kv::ConfigImage::Block_Checksum(block);
     const bool checksumOk = stored == computed;
 
@@ -240,9 +239,14 @@ int CmdInspect(const QStringList& args)
         }
     }
 
-    const FixedField fixed[] = {{0x000, g.Fixed000, 125000}, {0x00C, g.Fixed00C, 9600}, {0x010, g.Fixed010, 8},
-                                {0x034, g.Fixed034, 10000},  {0x036, g.Fixed036, 10001}, {0x038, g.Fixed038, 10001},
-                                {0x03C, g.Fixed03C, 9600},   {0x040, g.Fixed040, 8}};
+    // The fixed values the device expects are those every compile starts from.
+    kv::ConfigImage defaults;
+    defaults.SetImageDefaults();
+    const kv::GeneralBlock& d = defaults.General;
+    const FixedField fixed[] = {{0x000, g.Fixed000, d.Fixed000}, {0x00C, g.Fixed00C, d.Fixed00C},
+                                {0x010, g.Fixed010, d.Fixed010}, {0x034, g.Fixed034, d.Fixed034},
+                                {0x036, g.Fixed036, d.Fixed036}, {0x038, g.Fixed038, d.Fixed038},
+                                {0x03C, g.Fixed03C, d.Fixed03C}, {0x040, g.Fixed040, d.Fixed040}};
     bool fixedOk = true;
     for (const FixedField& x : fixed)
         fixedOk = fixedOk && x.value == x.expected;

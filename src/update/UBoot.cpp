@@ -249,8 +249,6 @@ bool TFBoot::Send_Ping()
     setPinging(true);
     int replies = 0;
     for (;;) {
-        QElapsedTimer attempt;
-        attempt.start();
         QString error;
         const kv::IEchoClient::Result r = m_services.echo->echo(host, kEchoTimeoutMs, &error);
         if (r == kv::IEchoClient::Error) {
@@ -259,9 +257,9 @@ bool TFBoot::Send_Ping()
             return false;
         }
         PingReply(r);
-        do {
-            processEventsFor(10);
-        } while (ping_res == 0 && attempt.elapsed() <= kEchoTimeoutMs && !m_pingCancelled);
+        // The echo answers before it returns; a short pause lets the window
+        // repaint and Cancel be pressed between the echoes.
+        processEventsFor(10);
         if (m_pingCancelled)
             break;
         if (ping_res == 1 && ++replies >= kRepliesWanted)

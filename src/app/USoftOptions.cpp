@@ -2,7 +2,6 @@
 
 #include "app/VersionCheck.h"
 #include "common/UStyle.h"
-#include "common/Vendor.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -351,9 +350,7 @@ void TFSoftOptions::Btn_Check_UpdateClick()
         if (showing == m_showCount && isVisible()) {
             if (kv::IsNewerVersion(answer)) {
                 LL_Check_Update->setTextFormat(Qt::RichText);
-                LL_Check_Update->setText(QStringLiteral("<a href=\"%1\">%2</a>")
-                                             .arg(kv::VendorDownloadPageUrl().toString(QUrl::FullyEncoded).toHtmlEscaped(),
-                                                  m_state.Text(TxtNewVersion).toHtmlEscaped()));
+                LL_Check_Update->setText(kv::NewVersionLinkHtml(m_state.Text(TxtNewVersion)));
                 LL_Check_Update->setCursor(Qt::PointingHandCursor);
             } else {
                 LL_Check_Update->setTextFormat(Qt::PlainText);

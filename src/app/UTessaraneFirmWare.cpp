@@ -388,9 +388,7 @@ void TFTessaraneFirmWare::Timer_UpdateTimer()
     m_timerUpdate->stop();
     auto finish = [this](const QString& answer) {
         if (kv::IsNewerVersion(answer)) {
-            LL_Update->setText(QStringLiteral("<a href=\"%1\">%2</a>")
-                                   .arg(kv::VendorDownloadPageUrl().toString(QUrl::FullyEncoded),
-                                        m_state.Text(TxtNewVersion).toHtmlEscaped()));
+            LL_Update->setText(kv::NewVersionLinkHtml(m_state.Text(TxtNewVersion)));
             LL_Update->adjustSize();
             LL_Update->show();
         } else {
@@ -398,8 +396,7 @@ void TFTessaraneFirmWare::Timer_UpdateTimer()
         }
         m_timerUpdate->setInterval(7200000);
         // The answer may come after the options dialog turned the check off.
-        if (m_state.Settings.EnableInternet && m_state.Settings.EnableUpdate)
-            m_timerUpdate->start();
+        ApplyTimerRule();
     };
     if (m_services.version)
         m_services.version->query(this, finish);

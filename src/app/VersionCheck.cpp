@@ -30,6 +30,12 @@ int Conv_Version(const QString& text)
     return ToInt32Or(digits, -1);
 }
 
+QString NewVersionLinkHtml(const QString& text)
+{
+    return QStringLiteral("<a href=\"%1\">%2</a>")
+        .arg(VendorDownloadPageUrl().toString(QUrl::FullyEncoded).toHtmlEscaped(), text.toHtmlEscaped());
+}
+
 bool IsNewerVersion(const QString& answer)
 {
     const QString trimmed = TrimCtl(answer);

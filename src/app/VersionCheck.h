@@ -23,6 +23,10 @@ int Conv_Version(const QString& text);
 // True when the server's answer names a newer version than ProgramVersion.
 bool IsNewerVersion(const QString& answer);
 
+// The rich-text link to the download page that announces a newer version;
+// text is the announcement shown.
+QString NewVersionLinkHtml(const QString& text);
+
 // Address of the version query on the vendor's server.
 QUrl VersionQueryUrl();
 

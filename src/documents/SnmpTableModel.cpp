@@ -100,13 +100,6 @@ void SnmpTableModel::setRows(const QVector<SnmpRequest>& rows)
     endResetModel();
 }
 
-QString SnmpTableModel::cell(int row, int column) const
-{
-    if (row < 1 || row > m_rows.size() || column < 1 || column > SnmpFieldCount)
-        return QString();
-    return m_rows[row - 1].field(column);
-}
-
 void SnmpTableModel::setHeaders(const QStringList& captions, const QStringList& hints)
 {
     m_captions = captions;

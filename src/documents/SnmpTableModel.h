@@ -29,9 +29,6 @@ public:
     void setRows(const QVector<SnmpRequest>& rows);
     const QVector<SnmpRequest>& rows() const { return m_rows; }
 
-    // Text of a cell by grid row 1..512 and column 1..16.
-    QString cell(int row, int column) const;
-
     // 17 column captions (column 0 first) and 16 hints (column 1 first).
     void setHeaders(const QStringList& captions, const QStringList& hints);
 

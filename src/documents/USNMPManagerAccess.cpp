@@ -180,8 +180,10 @@ void TFSNMPManagerAccess::createGrid()
             [this](const QModelIndex& index) { ACG_SNMPDblClickCell(index.row() + 1, index.column()); });
 
     auto* checkBoxes = new CheckBoxDelegate(this);
-    for (int c : {int(ColEnable), int(ColOnChange), int(ColOnCommand), int(ColOnTimer), int(ColCancel)})
-        ACG_SNMP->setItemDelegateForColumn(c, checkBoxes);
+    for (int c = 1; c <= SnmpFieldCount; ++c) {
+        if (SnmpRequest::IsCheckBoxColumn(c))
+            ACG_SNMP->setItemDelegateForColumn(c, checkBoxes);
+    }
     const auto pickList = [this](int column, QAbstractItemModel* choices, bool editable) {
         ACG_SNMP->setItemDelegateForColumn(column, new PickListDelegate(choices, editable, this));
     };

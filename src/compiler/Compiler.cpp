@@ -5,6 +5,7 @@
 #include "common/NumberRule.h"
 #include "common/XmlUtil.h"
 #include "compiler/PlainTable.h"
+#include "documents/CommParams.h"
 #include "documents/SnmpRequests.h"
 #include "documents/TextChecks.h"
 
@@ -18,15 +19,7 @@ namespace kv {
 
 namespace {
 
-// Keys of ParGen.xml read into the general block, with the compile's own
-// defaults for a file that exists but lacks them.
-const char* const kSnmpIp[4] = {"SNMP_Manager_IP1", "SNMP_Manager_IP2", "SNMP_Manager_IP3", "SNMP_Manager_IP4"};
-const char* const kSnmpSm[4] = {"SNMP_Manager_SM1", "SNMP_Manager_SM2", "SNMP_Manager_SM3", "SNMP_Manager_SM4"};
-const char* const kSnmpGat[4] = {"SNMP_Manager_GAT1", "SNMP_Manager_GAT2", "SNMP_Manager_GAT3", "SNMP_Manager_GAT4"};
-const char* const kPnIp[4] = {"PROFINET_IP1", "PROFINET_IP2", "PROFINET_IP3", "PROFINET_IP4"};
-const char* const kPnSm[4] = {"PROFINET_SM1", "PROFINET_SM2", "PROFINET_SM3", "PROFINET_SM4"};
-const char* const kPnGat[4] = {"PROFINET_GAT1", "PROFINET_GAT2", "PROFINET_GAT3", "PROFINET_GAT4"};
-
+// The compile's own defaults for a ParGen.xml that exists but lacks a key.
 const AddressQuad kDefSnmpIp = {192, 168, 0, 10};
 const AddressQuad kDefPnIp = {192, 168, 0, 5};
 const AddressQuad kDefMask = {255, 255, 255, 0};
@@ -169,18 +162,20 @@ struct Compiler::RowValues {
 
 namespace {
 
-void readQuad(const pugi::xml_node& root, const char* const keys[4], const AddressQuad& def, AddressQuad& target)
+// The four octet keys of an address group.
+void readQuad(const pugi::xml_node& root, CommParamsOctetGroup group, const AddressQuad& def, AddressQuad& target)
 {
+    const CommParamsOctets& keys = CommParamsOctetGroupOf(group);
     // An octet keeps the low 8 bits: 300 is stored as 44, -1 as 255.
     for (int i = 0; i < 4; ++i)
-        target[size_t(i)] = quint8(ChildInt32Or(root, keys[i], def[size_t(i)]));
+        target[size_t(i)] = quint8(ChildInt32Or(root, CommParamsKeyName(keys.octets[i]), def[size_t(i)]));
 }
 
 // A missing flag element or the text "0" means no gateway is used.
-void applyGatewayFlag(const pugi::xml_node& root, const char* key, AddressQuad& gateway)
+void applyGatewayFlag(const pugi::xml_node& root, CommParamsOctetGroup group, AddressQuad& gateway)
 {
     QString t;
-    if (!ChildText(root, key, t) || t == QLatin1String("0"))
+    if (!ChildText(root, CommParamsKeyName(CommParamsOctetGroupOf(group).enable), t) || t == QLatin1String("0"))
         gateway = kNoGateway;
 }
 
@@ -205,15 +200,15 @@ void Compiler::CompileCommParams(const pugi::xml_document* doc)
     // declaration there makes every key read as missing.
     const pugi::xml_node root = FirstTopNode(*doc);
     GeneralBlock& g = m_image.General;
-    readQuad(root, kSnmpIp, kDefSnmpIp, g.SNMP_Manager_IP);
-    readQuad(root, kSnmpSm, kDefMask, g.SNMP_Manager_SM);
-    readQuad(root, kSnmpGat, kDefGateway, g.SNMP_Manager_GAT);
-    applyGatewayFlag(root, "SNMP_Manager_EN_GAT", g.SNMP_Manager_GAT);
+    readQuad(root, SnmpIpGroup, kDefSnmpIp, g.SNMP_Manager_IP);
+    readQuad(root, SnmpSmGroup, kDefMask, g.SNMP_Manager_SM);
+    readQuad(root, SnmpGatGroup, kDefGateway, g.SNMP_Manager_GAT);
+    applyGatewayFlag(root, SnmpGatGroup, g.SNMP_Manager_GAT);
     ConfigImage::SetText(g.SNMP_Name_of_Station, stationName(root, "SNMP_Name_of_Station"));
-    readQuad(root, kPnIp, kDefPnIp, g.PROFINET_IP);
-    readQuad(root, kPnSm, kDefMask, g.PROFINET_SM);
-    readQuad(root, kPnGat, kDefGateway, g.PROFINET_GAT);
-    applyGatewayFlag(root, "PROFINET_EN_GAT", g.PROFINET_GAT);
+    readQuad(root, PnIpGroup, kDefPnIp, g.PROFINET_IP);
+    readQuad(root, PnSmGroup, kDefMask, g.PROFINET_SM);
+    readQuad(root, PnGatGroup, kDefGateway, g.PROFINET_GAT);
+    applyGatewayFlag(root, PnGatGroup, g.PROFINET_GAT);
     ConfigImage::SetText(g.PROFINET_NAME_STA, stationName(root, "PROFINET_NAME_STA"));
 }
 

@@ -18,8 +18,6 @@ enum : int {
     TxtPnNbOut = 590,
 };
 
-using F = QString CommParams::*;
-
 const CommParamsKey kKeys[CommParamsKeyCount] = {
     {"SNMP_Manager_IP1", &CommParams::SNMP_Manager_IP1, false},
     {"SNMP_Manager_IP2", &CommParams::SNMP_Manager_IP2, false},
@@ -54,31 +52,28 @@ const CommParamsKey kKeys[CommParamsKeyCount] = {
     {"PROFINET_NB_OUT", &CommParams::PROFINET_NB_OUT, false},
 };
 
-// One row of four octets of the data check.
-struct OctetStep {
-    F octets[4];
-    F enable; // nullptr: always tested
-    int firstMessage;
-};
-
-const OctetStep kOctetSteps[] = {
+const CommParamsOctets kOctetGroups[OctetGroupCount] = {
     {{&CommParams::SNMP_Manager_IP1, &CommParams::SNMP_Manager_IP2, &CommParams::SNMP_Manager_IP3,
       &CommParams::SNMP_Manager_IP4},
-     nullptr, TxtSnmpIp},
+     nullptr},
     {{&CommParams::SNMP_Manager_SM1, &CommParams::SNMP_Manager_SM2, &CommParams::SNMP_Manager_SM3,
       &CommParams::SNMP_Manager_SM4},
-     nullptr, TxtSnmpSm},
+     nullptr},
     {{&CommParams::SNMP_Manager_GAT1, &CommParams::SNMP_Manager_GAT2, &CommParams::SNMP_Manager_GAT3,
       &CommParams::SNMP_Manager_GAT4},
-     &CommParams::SNMP_Manager_EN_GAT, TxtSnmpGat},
+     &CommParams::SNMP_Manager_EN_GAT},
     {{&CommParams::PROFINET_IP1, &CommParams::PROFINET_IP2, &CommParams::PROFINET_IP3, &CommParams::PROFINET_IP4},
-     nullptr, TxtPnIp},
+     nullptr},
     {{&CommParams::PROFINET_SM1, &CommParams::PROFINET_SM2, &CommParams::PROFINET_SM3, &CommParams::PROFINET_SM4},
-     nullptr, TxtPnSm},
+     nullptr},
     {{&CommParams::PROFINET_GAT1, &CommParams::PROFINET_GAT2, &CommParams::PROFINET_GAT3,
       &CommParams::PROFINET_GAT4},
-     &CommParams::PROFINET_EN_GAT, TxtPnGat},
+     &CommParams::PROFINET_EN_GAT},
 };
+
+// The data check's message for the first octet of each group; the others
+// follow it.
+const int kOctetMessages[OctetGroupCount] = {TxtSnmpIp, TxtSnmpSm, TxtSnmpGat, TxtPnIp, TxtPnSm, TxtPnGat};
 
 bool fail(QString* message, const QString& text)
 {
@@ -95,6 +90,20 @@ const char kVersionComment[] = "SW_VERSION = 1.000";
 const CommParamsKey* CommParamsKeys()
 {
     return kKeys;
+}
+
+const char* CommParamsKeyName(QString CommParams::*field)
+{
+    for (const CommParamsKey& k : kKeys) {
+        if (k.field == field)
+            return k.name;
+    }
+    return "";
+}
+
+const CommParamsOctets& CommParamsOctetGroupOf(CommParamsOctetGroup group)
+{
+    return kOctetGroups[group];
 }
 
 QString* CommParamsField(CommParams& params, const QString& key)
@@ -132,18 +141,14 @@ CommParamsLoad LoadCommParams(const QString& path)
 
 bool Controllo_Dati(const CommParams& p, const LangTable& lang, QString* message)
 {
-    const auto ip4 = [&](const OctetStep& step) {
-        if (step.enable && !FlagIsSet(p.*step.enable))
-            return true;
+    for (int g = 0; g < OctetGroupCount; ++g) {
+        const CommParamsOctets& group = kOctetGroups[g];
+        if (group.enable && !FlagIsSet(p.*group.enable))
+            continue;
         for (int i = 0; i < 4; ++i) {
-            if (!InRange(p.*step.octets[i], 0, 255))
-                return fail(message, lang.Get(step.firstMessage + i));
+            if (!InRange(p.*group.octets[i], 0, 255))
+                return fail(message, lang.Get(kOctetMessages[g] + i));
         }
-        return true;
-    };
-    for (const OctetStep& step : kOctetSteps) {
-        if (!ip4(step))
-            return false;
     }
     if (!InRange(p.PROFINET_PORT, ProfinetPort, ProfinetPort))
         return fail(message, lang.Get(TxtPnPort));

@@ -60,6 +60,19 @@ const CommParamsKey* CommParamsKeys();
 // Field of the record by key name; nullptr for an unknown name.
 QString* CommParamsField(CommParams& params, const QString& key);
 
+// The key name of a field of the record; "" for none.
+const char* CommParamsKeyName(QString CommParams::*field);
+
+// The six address groups of four octets, in the order of the dialog and the
+// data check.
+enum CommParamsOctetGroup { SnmpIpGroup, SnmpSmGroup, SnmpGatGroup, PnIpGroup, PnSmGroup, PnGatGroup,
+                            OctetGroupCount };
+struct CommParamsOctets {
+    QString CommParams::*octets[4];
+    QString CommParams::*enable; // the gateway's flag; nullptr for an address or a mask
+};
+const CommParamsOctets& CommParamsOctetGroupOf(CommParamsOctetGroup group);
+
 // Only exactly "1" counts as set.
 inline bool FlagIsSet(const QString& text) { return text == QLatin1String("1"); }
 

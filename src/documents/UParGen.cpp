@@ -111,23 +111,17 @@ TFParGen::TFParGen(kv::AppState& state, kv::UiServices& services, QWidget* paren
         L_SNMP_Manager_IP_Add = addLabel(g, "L_SNMP_Manager_IP_Add", 16, 24);
         static const char* const ip[4] = {"E_IP1_SNMP_Manager", "E_IP2_SNMP_Manager", "E_IP3_SNMP_Manager",
                                           "E_IP4_SNMP_Manager"};
-        static const Field ipF[4] = {&kv::CommParams::SNMP_Manager_IP1, &kv::CommParams::SNMP_Manager_IP2,
-                                     &kv::CommParams::SNMP_Manager_IP3, &kv::CommParams::SNMP_Manager_IP4};
-        addOctetRow(g, ip, 43, ipF, m_snmpOctets);
+        addOctetRow(g, ip, 43, kv::CommParamsOctetGroupOf(kv::SnmpIpGroup).octets, m_snmpOctets);
         L_SNMP_Manager_SM_Add = addLabel(g, "L_SNMP_Manager_SM_Add", 16, 79);
         static const char* const sm[4] = {"E_SM1_SNMP_Manager", "E_SM2_SNMP_Manager", "E_SM3_SNMP_Manager",
                                           "E_SM4_SNMP_Manager"};
-        static const Field smF[4] = {&kv::CommParams::SNMP_Manager_SM1, &kv::CommParams::SNMP_Manager_SM2,
-                                     &kv::CommParams::SNMP_Manager_SM3, &kv::CommParams::SNMP_Manager_SM4};
-        addOctetRow(g, sm, 98, smF, m_snmpOctets);
+        addOctetRow(g, sm, 98, kv::CommParamsOctetGroupOf(kv::SnmpSmGroup).octets, m_snmpOctets);
         CB_SNMP_Manager_En_GAT = new QCheckBox(g);
         CB_SNMP_Manager_En_GAT->setObjectName(QStringLiteral("CB_SNMP_Manager_En_GAT"));
         CB_SNMP_Manager_En_GAT->setGeometry(16, 134, 257, 17);
         static const char* const gat[4] = {"E_GAT1_SNMP_Manager", "E_GAT2_SNMP_Manager", "E_GAT3_SNMP_Manager",
                                            "E_GAT4_SNMP_Manager"};
-        static const Field gatF[4] = {&kv::CommParams::SNMP_Manager_GAT1, &kv::CommParams::SNMP_Manager_GAT2,
-                                      &kv::CommParams::SNMP_Manager_GAT3, &kv::CommParams::SNMP_Manager_GAT4};
-        addOctetRow(g, gat, 154, gatF, m_snmpOctets);
+        addOctetRow(g, gat, 154, kv::CommParamsOctetGroupOf(kv::SnmpGatGroup).octets, m_snmpOctets);
         L_SNMP_Manager_Name_Station = addLabel(g, "L_SNMP_Manager_Name_Station", 16, 191);
         E_SNMP_Manager_Name_Station = addEdit(g, "E_SNMP_Manager_Name_Station", 16, 208, 258,
                                               &kv::CommParams::SNMP_Name_of_Station);
@@ -144,22 +138,16 @@ TFParGen::TFParGen(kv::AppState& state, kv::UiServices& services, QWidget* paren
         QWidget* g = GB_PROFINET;
         L_PROFINET_IP_Add = addLabel(g, "L_PROFINET_IP_Add", 16, 24);
         static const char* const ip[4] = {"E_PROFINET_IP1", "E_PROFINET_IP2", "E_PROFINET_IP3", "E_PROFINET_IP4"};
-        static const Field ipF[4] = {&kv::CommParams::PROFINET_IP1, &kv::CommParams::PROFINET_IP2,
-                                     &kv::CommParams::PROFINET_IP3, &kv::CommParams::PROFINET_IP4};
-        addOctetRow(g, ip, 43, ipF, m_profinetOctets);
+        addOctetRow(g, ip, 43, kv::CommParamsOctetGroupOf(kv::PnIpGroup).octets, m_profinetOctets);
         L_PROFINET_Subnet_Mask = addLabel(g, "L_PROFINET_Subnet_Mask", 16, 79);
         static const char* const sm[4] = {"E_PROFINET_SM1", "E_PROFINET_SM2", "E_PROFINET_SM3", "E_PROFINET_SM4"};
-        static const Field smF[4] = {&kv::CommParams::PROFINET_SM1, &kv::CommParams::PROFINET_SM2,
-                                     &kv::CommParams::PROFINET_SM3, &kv::CommParams::PROFINET_SM4};
-        addOctetRow(g, sm, 98, smF, m_profinetOctets);
+        addOctetRow(g, sm, 98, kv::CommParamsOctetGroupOf(kv::PnSmGroup).octets, m_profinetOctets);
         CB_PROFINET_Gat_En = new QCheckBox(g);
         CB_PROFINET_Gat_En->setObjectName(QStringLiteral("CB_PROFINET_Gat_En"));
         CB_PROFINET_Gat_En->setGeometry(16, 134, 257, 17);
         static const char* const gat[4] = {"E_PROFINET_GAT1", "E_PROFINET_GAT2", "E_PROFINET_GAT3",
                                            "E_PROFINET_GAT4"};
-        static const Field gatF[4] = {&kv::CommParams::PROFINET_GAT1, &kv::CommParams::PROFINET_GAT2,
-                                      &kv::CommParams::PROFINET_GAT3, &kv::CommParams::PROFINET_GAT4};
-        addOctetRow(g, gat, 154, gatF, m_profinetOctets);
+        addOctetRow(g, gat, 154, kv::CommParamsOctetGroupOf(kv::PnGatGroup).octets, m_profinetOctets);
         L_PROFINET_Port = addLabel(g, "L_PROFINET_Port", 16, 191);
         E_PROFINET_Port = addEdit(g, "E_PROFINET_Port", 82, 188, 192, &kv::CommParams::PROFINET_PORT);
         E_PROFINET_Port->setReadOnly(true);

@@ -17,7 +17,7 @@ seed() { # target, find expression over tests/fixtures
   mkdir -p $B/corpus/$t
   find tests/fixtures "$@" -type f -exec cp -n {} $B/corpus/$t/ \; 2>/dev/null || true
 }
-seed fuzz_settings -iname '*.xml' -path '*settings*'
+seed fuzz_settings -name 'Tessaran*.xml'
 seed fuzz_language -iname '*.lng'
 seed fuzz_pargen -name 'ParGen*.xml'
 seed fuzz_snmp -name 'SNMP_Manager*.xml'

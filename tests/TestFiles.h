@@ -12,6 +12,13 @@ inline QByteArray readAll(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// Replaces the file with these bytes; false when it cannot.
+inline bool tryWriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
 // Replaces the file with these bytes; fails the test when it cannot.
 inline void writeFile(const QString& path, const QByteArray& bytes)
 {

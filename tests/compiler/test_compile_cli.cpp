@@ -29,12 +29,6 @@ Run cli(const QStringList& args)
     return r;
 }
 
-bool writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
 const QByteArray kRow = "<row Enable=\"Y\" IP_Address=\"192.168.1.20\" Version=\"2\" Community_String=\"public\" "
                         "OID=\"1.3.6.1.2.1.1.5.0\" Type=\"Int\" Mode=\"Get\" On_Change=\"N\" On_Command=\"N\" "
                         "On_Timer=\"Y\" Time=\"1000\" Position=\"4\" Number_Bytes=\"4\" ConvertFrom=\"None\" "
@@ -66,9 +60,9 @@ void TestCompileCli::init()
     QVERIFY(m_dir->isValid());
     m_project = m_dir->filePath(QStringLiteral("PROJ"));
     QVERIFY(QDir().mkpath(m_project + QStringLiteral("/bin")));
-    QVERIFY(writeAll(m_project + QStringLiteral("/ParGen.xml"),
+    QVERIFY(tryWriteFile(m_project + QStringLiteral("/ParGen.xml"),
                      "<Par_Gen><PROFINET_IP4>7</PROFINET_IP4><PROFINET_NAME_STA>plc-gw</PROFINET_NAME_STA></Par_Gen>"));
-    QVERIFY(writeAll(m_project + QStringLiteral("/SNMP_Manager.xml"), "<SNMP_Agent_Access>" + kRow + "</SNMP_Agent_Access>"));
+    QVERIFY(tryWriteFile(m_project + QStringLiteral("/SNMP_Manager.xml"), "<SNMP_Agent_Access>" + kRow + "</SNMP_Agent_Access>"));
 }
 
 void TestCompileCli::compileDefaultPath()
@@ -100,7 +94,7 @@ void TestCompileCli::compileFailures()
     QFETCH(int, status);
     QFETCH(QString, errorNames);
     if (!parGen.isEmpty())
-        QVERIFY(writeAll(m_project + QStringLiteral("/ParGen.xml"), parGen.toUtf8()));
+        QVERIFY(tryWriteFile(m_project + QStringLiteral("/ParGen.xml"), parGen.toUtf8()));
     const QString out = m_dir->filePath(output);
     const Run r = cli({QStringLiteral("compile"), m_project, QStringLiteral("-o"), out});
     QCOMPARE(r.status, status);
@@ -113,7 +107,7 @@ void TestCompileCli::surplusRowsWarn()
     QByteArray rows;
     for (int i = 0; i < 514; ++i)
         rows += kRow;
-    QVERIFY(writeAll(m_project + QStringLiteral("/SNMP_Manager.xml"), "<SNMP_Agent_Access>" + rows + "</SNMP_Agent_Access>"));
+    QVERIFY(tryWriteFile(m_project + QStringLiteral("/SNMP_Manager.xml"), "<SNMP_Agent_Access>" + rows + "</SNMP_Agent_Access>"));
     const Run r = cli({QStringLiteral("compile"), m_project});
     QCOMPARE(r.status, 0);
     QVERIFY2(r.err.contains(QStringLiteral("warning: 2 ")), qPrintable(r.err));
@@ -186,7 +180,7 @@ void TestCompileCli::inspectBadImages()
     if (damage == QLatin1String("missing"))
         QVERIFY(QFile::remove(bank));
     else
-        QVERIFY(writeAll(bank, image));
+        QVERIFY(tryWriteFile(bank, image));
 
     const Run r = cli({QStringLiteral("inspect"), bank});
     QCOMPARE(r.status, status);

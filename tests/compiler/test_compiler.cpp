@@ -48,12 +48,6 @@ QByteArray parGen(const QByteArray& keys)
     return "<Par_Gen>" + keys + "</Par_Gen><!--SW_VERSION = 1.000-->";
 }
 
-bool writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
 QString describe(const QByteArray& image, int offset, int n)
 {
     return QString::fromLatin1(image.mid(offset, n).toHex(' ').toUpper());
@@ -341,7 +335,7 @@ void TestCompiler::requestCount()
         rows += "<row Enable=\"N\" Position=\"9999\"/>";
         rows += "<row Enable=\"Y\" IP_Address=\"10.0.0.1\" Position=\"" + QByteArray::number(i) + "\"/>";
     }
-    QVERIFY(writeAll(dir.filePath(QStringLiteral("SNMP_Manager.xml")), table(rows)));
+    QVERIFY(tryWriteFile(dir.filePath(QStringLiteral("SNMP_Manager.xml")), table(rows)));
     const QString bank = dir.filePath(QStringLiteral("bank.bin"));
     const kv::CompileOutcome r = kv::CompileProjectToFile(dir.filePath(QStringLiteral("ParGen.xml")),
                                                           dir.filePath(QStringLiteral("SNMP_Manager.xml")), bank);
@@ -418,7 +412,7 @@ void TestCompiler::writeFailureKeepsOldFile()
         bank = dir.filePath(QStringLiteral("nowhere/bank.bin"));
     } else {
         QVERIFY(QDir().mkpath(bin));
-        QVERIFY(writeAll(bank, old));
+        QVERIFY(tryWriteFile(bank, old));
         QVERIFY(QFile::setPermissions(bin, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
         QFile probe(bin + QStringLiteral("/probe"));
         if (probe.open(QIODevice::WriteOnly)) {
@@ -452,11 +446,11 @@ void TestCompiler::malformedDocumentWritesNothing()
     QFETCH(QString, badFile);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    QVERIFY(writeAll(dir.filePath(QStringLiteral("ParGen.xml")), parGen("<PROFINET_IP4>9</PROFINET_IP4>")));
-    QVERIFY(writeAll(dir.filePath(QStringLiteral("SNMP_Manager.xml")), table("<row/>")));
-    QVERIFY(writeAll(dir.filePath(badFile), "<root><row Enable=\"Y\"></root>"));
+    QVERIFY(tryWriteFile(dir.filePath(QStringLiteral("ParGen.xml")), parGen("<PROFINET_IP4>9</PROFINET_IP4>")));
+    QVERIFY(tryWriteFile(dir.filePath(QStringLiteral("SNMP_Manager.xml")), table("<row/>")));
+    QVERIFY(tryWriteFile(dir.filePath(badFile), "<root><row Enable=\"Y\"></root>"));
     const QString bank = dir.filePath(QStringLiteral("bank.bin"));
-    QVERIFY(writeAll(bank, "previous image"));
+    QVERIFY(tryWriteFile(bank, "previous image"));
 
     const kv::CompileOutcome r = kv::CompileProjectToFile(dir.filePath(QStringLiteral("ParGen.xml")),
                                                           dir.filePath(QStringLiteral("SNMP_Manager.xml")), bank);

@@ -8,13 +8,6 @@
 
 namespace {
 
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
 // Applies "KEY=text" assignments to a record.
 kv::CommParams withFields(const QStringList& assignments)
 {
@@ -111,7 +104,7 @@ void TestCommParams::load()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("ParGen.xml"));
     if (exists)
-        writeAll(path, xml);
+        writeFile(path, xml);
 
     const kv::CommParamsLoad r = kv::LoadCommParams(path);
     QCOMPARE(r.load.status, exists ? kv::XmlLoad::Ok : kv::XmlLoad::Missing);
@@ -126,7 +119,7 @@ void TestCommParams::loadMalformed()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("ParGen.xml"));
-    writeAll(path, "<Par_Gen>\n<PROFINET_NB_IN>16</Par_Gen>");
+    writeFile(path, "<Par_Gen>\n<PROFINET_NB_IN>16</Par_Gen>");
     const kv::CommParamsLoad r = kv::LoadCommParams(path);
     QCOMPARE(r.load.status, kv::XmlLoad::Error);
     QVERIFY2(r.load.message.contains(QStringLiteral("ParGen.xml")), qPrintable(r.load.message));
@@ -213,7 +206,7 @@ void TestCommParams::saveDefaultDocument()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("ParGen.xml"));
-    writeAll(path, QByteArray(5000, 'x')); // replaced whole, not overwritten in place
+    writeFile(path, QByteArray(5000, 'x')); // replaced whole, not overwritten in place
     QString error;
     QVERIFY2(kv::SaveCommParams(kv::CommParams(), path, &error), qPrintable(error));
     QCOMPARE(readAll(path), readAll(fixture("pargen_default/ParGen.xml")));

@@ -19,13 +19,6 @@ using kv::SnmpRequest;
 
 namespace {
 
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
 // Row i of a generated table: every field distinct, the hidden column too.
 SnmpRequest numberedRow(int i)
 {
@@ -78,7 +71,7 @@ struct DialogFixture {
     // Writes SNMP_Manager.xml with `rows` generated rows and shows it.
     bool open(int rows)
     {
-        writeAll(state.SnmpManagerPath, tableFile(rows));
+        writeFile(state.SnmpManagerPath, tableFile(rows));
         return dialog.FormShow();
     }
     void setCurrent(int row, int column) { grid->setCurrentIndex(model->index(row - 1, column)); }
@@ -356,7 +349,7 @@ void TestSnmpDialog::checkBoxCells()
 void TestSnmpDialog::pickListKeepsFileValue()
 {
     DialogFixture f;
-    writeAll(f.state.ParGenPath, "<Par_Gen><PROFINET_NB_IN>16</PROFINET_NB_IN><PROFINET_NB_OUT>32</PROFINET_NB_OUT></Par_Gen>");
+    writeFile(f.state.ParGenPath, "<Par_Gen><PROFINET_NB_IN>16</PROFINET_NB_IN><PROFINET_NB_OUT>32</PROFINET_NB_OUT></Par_Gen>");
     QVERIFY(f.open(2));
     f.model->setData(f.model->index(0, kv::ColPosition), QStringLiteral("9999"));
     f.model->setData(f.model->index(1, kv::ColPosition), QStringLiteral("7"));
@@ -438,7 +431,7 @@ void TestSnmpDialog::okChecksAndWrites()
 void TestSnmpDialog::surplusRowsWarnOnOpening()
 {
     DialogFixture f;
-    writeAll(f.state.SnmpManagerPath, tableFile(515));
+    writeFile(f.state.SnmpManagerPath, tableFile(515));
     QTimer::singleShot(200, &f.dialog, &QDialog::reject);
     QCOMPARE(f.dialog.exec(), int(QDialog::Rejected));
     QCOMPARE(f.messages.log.size(), 1);
@@ -463,7 +456,7 @@ void TestSnmpDialog::unreadableDocumentDoesNotOpen()
     QVERIFY(f.open(3));
     f.model->setData(f.model->index(0, kv::ColMnemonic), QStringLiteral("from the last showing"));
     const QString path = f.state.ActiveProjectDir + QLatin1Char('/') + broken;
-    writeAll(path, "<Par_Gen><PROFINET_NB_IN>16</PROFINET_NB_IN>");
+    writeFile(path, "<Par_Gen><PROFINET_NB_IN>16</PROFINET_NB_IN>");
     const QByteArray parGen = readAll(f.state.ParGenPath);
     const QByteArray snmp = readAll(f.state.SnmpManagerPath);
 

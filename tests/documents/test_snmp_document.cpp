@@ -11,13 +11,6 @@ using kv::SnmpRequest;
 
 namespace {
 
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
 // An enabled row that passes the check; a case changes what it needs.
 SnmpRequest validRow()
 {
@@ -251,7 +244,7 @@ void TestSnmpDocument::positionChoiceCount()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("ParGen.xml"));
     if (!parGen.isEmpty())
-        writeAll(path, parGen);
+        writeFile(path, parGen);
     QCOMPARE(kv::PositionChoiceCount(path), count);
     kv::SnmpTable table;
     QVERIFY(kv::LoadSnmpRequests(path, dir.filePath(QStringLiteral("SNMP_Manager.xml")), table).ok());
@@ -336,9 +329,9 @@ void TestSnmpDocument::unreadableDocument()
     QTemporaryDir dir;
     const QString parGen = dir.filePath(QStringLiteral("ParGen.xml"));
     const QString snmp = dir.filePath(QStringLiteral("SNMP_Manager.xml"));
-    writeAll(parGen, "<Par_Gen><PROFINET_NB_IN>16</PROFINET_NB_IN></Par_Gen>");
-    writeAll(snmp, "<SNMP_Agent_Access><row IP_Address=\"10.0.0.1\"/></SNMP_Agent_Access>");
-    writeAll(dir.filePath(broken), "<root>\n  <row IP_Address=\"1\">\n</root>");
+    writeFile(parGen, "<Par_Gen><PROFINET_NB_IN>16</PROFINET_NB_IN></Par_Gen>");
+    writeFile(snmp, "<SNMP_Agent_Access><row IP_Address=\"10.0.0.1\"/></SNMP_Agent_Access>");
+    writeFile(dir.filePath(broken), "<root>\n  <row IP_Address=\"1\">\n</root>");
 
     kv::SnmpTable table;
     table.rows[0].Mnemonic = QStringLiteral("kept");

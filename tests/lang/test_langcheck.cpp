@@ -1,5 +1,7 @@
 #include <QtTest>
 
+#include "TestFiles.h"
+
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -46,10 +48,7 @@ TestLangcheck::Run TestLangcheck::cli(const QStringList& args)
 QString TestLangcheck::file(const QByteArray& bytes)
 {
     const QString path = m_dir.filePath(QStringLiteral("f%1.lng").arg(++m_files));
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-        return QString();
-    return path;
+    return tryWriteFile(path, bytes) ? path : QString();
 }
 
 void TestLangcheck::initTestCase()

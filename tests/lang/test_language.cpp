@@ -1,5 +1,7 @@
 #include <QtTest>
 
+#include "TestFiles.h"
+
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -41,12 +43,6 @@ Entries E(std::initializer_list<std::pair<int, Text>> list)
     for (const auto& p : list)
         e.insert(p.first, p.second.s);
     return e;
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
 // The table must hold exactly the defaults except for the given entries.
@@ -198,7 +194,7 @@ void TestLanguage::fileRules()
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    QVERIFY(writeFile(dir.filePath(QStringLiteral("Test.lng")), bytes));
+    QVERIFY(tryWriteFile(dir.filePath(QStringLiteral("Test.lng")), bytes));
 
     const kv::LanguageFile f = kv::ReadLanguageFileContents(dir.filePath(QStringLiteral("Test.lng")));
     QVERIFY(f.readable);
@@ -249,7 +245,7 @@ void TestLanguage::loadLanguage()
     QVERIFY(dir.isValid());
     for (const QString& file : files) {
         const int eq = file.indexOf(QLatin1Char('='));
-        QVERIFY(writeFile(dir.filePath(file.left(eq)), file.mid(eq + 1).toLatin1()));
+        QVERIFY(tryWriteFile(dir.filePath(file.left(eq)), file.mid(eq + 1).toLatin1()));
     }
     kv::LangTable table;
     table.Put(20, QStringLiteral("left over")); // a load always starts from the defaults
@@ -265,8 +261,8 @@ void TestLanguage::reloadLeavesNothingBehind()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    QVERIFY(writeFile(dir.filePath(QStringLiteral("First.lng")), "//VERSION 7\nSTR12 = one\nSTR13 = one"));
-    QVERIFY(writeFile(dir.filePath(QStringLiteral("Second.lng")), "STR13 = two\nSTR14 = two"));
+    QVERIFY(tryWriteFile(dir.filePath(QStringLiteral("First.lng")), "//VERSION 7\nSTR12 = one\nSTR13 = one"));
+    QVERIFY(tryWriteFile(dir.filePath(QStringLiteral("Second.lng")), "STR13 = two\nSTR14 = two"));
 
     kv::LangTable table;
     QString name = QStringLiteral("First");
@@ -289,7 +285,7 @@ void TestLanguage::unreadableFiles()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Folder.lng")));
-    QVERIFY(writeFile(dir.filePath(QStringLiteral("English.lng")), "STR12 = english"));
+    QVERIFY(tryWriteFile(dir.filePath(QStringLiteral("English.lng")), "STR12 = english"));
     {
         // Beyond the size limit: a sparse file, so nothing big is written.
         QFile big(dir.filePath(QStringLiteral("Big.lng")));

@@ -3,6 +3,8 @@
 // copied beside it, its firmware image in MASTER and a configuration image.
 #include <QtTest>
 
+#include "TestFiles.h"
+
 #include <QTemporaryDir>
 
 struct UpdaterFixture {
@@ -19,7 +21,7 @@ struct UpdaterFixture {
         return QDir().mkpath(dir.path() + QStringLiteral("/MASTER"))
             && QDir().mkpath(dir.path() + QStringLiteral("/PROJECTS/Plant/bin"))
             && QFile::copy(QStringLiteral(KV_BIN_DIR "/Ethernet_Update"), updater())
-            && write(firmware(), QByteArray(1024, '\x5A')) && write(bank(), image());
+            && tryWriteFile(firmware(), QByteArray(1024, '\x5A')) && tryWriteFile(bank(), image());
     }
 
     // 67,584 bytes; the block from 0x10000 holds three bytes whose sum
@@ -36,15 +38,8 @@ struct UpdaterFixture {
         return b;
     }
 
-    static bool write(const QString& path, const QByteArray& bytes)
-    {
-        QFile f(path);
-        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-    }
-
     QString readReport() const
     {
-        QFile f(report());
-        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+        return QString::fromUtf8(readAll(report()));
     }
 };

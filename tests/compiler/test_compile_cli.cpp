@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "Cli.h"
 #include "TestFiles.h"
 
 #include <QJsonArray>
@@ -9,25 +10,6 @@
 #include <QTemporaryDir>
 
 namespace {
-
-struct Run {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-Run cli(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(KV_BIN_DIR "/kv52013-cli"), args);
-    Run r;
-    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
-        return r;
-    r.status = p.exitCode();
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
 
 const QByteArray kRow = "<row Enable=\"Y\" IP_Address=\"192.168.1.20\" Version=\"2\" Community_String=\"public\" "
                         "OID=\"1.3.6.1.2.1.1.5.0\" Type=\"Int\" Mode=\"Get\" On_Change=\"N\" On_Command=\"N\" "
@@ -67,7 +49,7 @@ void TestCompileCli::init()
 
 void TestCompileCli::compileDefaultPath()
 {
-    const Run r = cli({QStringLiteral("compile"), m_project});
+    const CliRun r = runCli({QStringLiteral("compile"), m_project});
     QCOMPARE(r.status, 0);
     QVERIFY(r.err.isEmpty());
     const QByteArray image = readAll(m_project + QStringLiteral("/bin/bank.bin"));
@@ -96,7 +78,7 @@ void TestCompileCli::compileFailures()
     if (!parGen.isEmpty())
         QVERIFY(tryWriteFile(m_project + QStringLiteral("/ParGen.xml"), parGen.toUtf8()));
     const QString out = m_dir->filePath(output);
-    const Run r = cli({QStringLiteral("compile"), m_project, QStringLiteral("-o"), out});
+    const CliRun r = runCli({QStringLiteral("compile"), m_project, QStringLiteral("-o"), out});
     QCOMPARE(r.status, status);
     QVERIFY2(r.err.contains(errorNames), qPrintable(r.err));
     QVERIFY(!QFileInfo(out).isFile());
@@ -108,7 +90,7 @@ void TestCompileCli::surplusRowsWarn()
     for (int i = 0; i < 514; ++i)
         rows += kRow;
     QVERIFY(tryWriteFile(m_project + QStringLiteral("/SNMP_Manager.xml"), "<SNMP_Agent_Access>" + rows + "</SNMP_Agent_Access>"));
-    const Run r = cli({QStringLiteral("compile"), m_project});
+    const CliRun r = runCli({QStringLiteral("compile"), m_project});
     QCOMPARE(r.status, 0);
     QVERIFY2(r.err.contains(QStringLiteral("warning: 2 ")), qPrintable(r.err));
     QCOMPARE(readAll(m_project + QStringLiteral("/bin/bank.bin")).mid(0x1016C, 4), QByteArray::fromHex("00020000"));
@@ -116,8 +98,8 @@ void TestCompileCli::surplusRowsWarn()
 
 void TestCompileCli::inspectText()
 {
-    QCOMPARE(cli({QStringLiteral("compile"), m_project}).status, 0);
-    const Run r = cli({QStringLiteral("inspect"), m_project + QStringLiteral("/bin/bank.bin")});
+    QCOMPARE(runCli({QStringLiteral("compile"), m_project}).status, 0);
+    const CliRun r = runCli({QStringLiteral("inspect"), m_project + QStringLiteral("/bin/bank.bin")});
     QCOMPARE(r.status, 0);
     for (const char* expected : {"PROFINET_IP            192.168.0.7", "PROFINET_NAME_STA      \"plc-gw\"",
                                  "Num_Requests           1", "Request_Table_Const    0x00058000",
@@ -129,8 +111,8 @@ void TestCompileCli::inspectText()
 
 void TestCompileCli::inspectJson()
 {
-    QCOMPARE(cli({QStringLiteral("compile"), m_project}).status, 0);
-    const Run r = cli({QStringLiteral("inspect"), m_project + QStringLiteral("/bin/bank.bin"), QStringLiteral("--json")});
+    QCOMPARE(runCli({QStringLiteral("compile"), m_project}).status, 0);
+    const CliRun r = runCli({QStringLiteral("inspect"), m_project + QStringLiteral("/bin/bank.bin"), QStringLiteral("--json")});
     QCOMPARE(r.status, 0);
     QJsonParseError e;
     const QJsonObject j = QJsonDocument::fromJson(r.out.toUtf8(), &e).object();
@@ -166,7 +148,7 @@ void TestCompileCli::inspectBadImages()
     QFETCH(QString, damage);
     QFETCH(int, status);
     QFETCH(QString, mark);
-    QCOMPARE(cli({QStringLiteral("compile"), m_project}).status, 0);
+    QCOMPARE(runCli({QStringLiteral("compile"), m_project}).status, 0);
     const QString bank = m_project + QStringLiteral("/bin/bank.bin");
     QByteArray image = readAll(bank);
     if (damage == QLatin1String("block"))
@@ -182,12 +164,12 @@ void TestCompileCli::inspectBadImages()
     else
         QVERIFY(tryWriteFile(bank, image));
 
-    const Run r = cli({QStringLiteral("inspect"), bank});
+    const CliRun r = runCli({QStringLiteral("inspect"), bank});
     QCOMPARE(r.status, status);
     QVERIFY2(r.out.contains(mark), qPrintable(r.out));
     if (status == 2)
         QVERIFY2(r.err.contains(QStringLiteral("bank.bin")), qPrintable(r.err));
-    const Run j = cli({QStringLiteral("inspect"), bank, QStringLiteral("--json")});
+    const CliRun j = runCli({QStringLiteral("inspect"), bank, QStringLiteral("--json")});
     QCOMPARE(j.status, status);
     if (status != 2)
         QVERIFY(QJsonDocument::fromJson(j.out.toUtf8()).isObject());

@@ -1,9 +1,9 @@
 #include <QtTest>
 
+#include "Cli.h"
 #include "TestFiles.h"
 #include "documents/CommParams.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 
 namespace {
@@ -282,14 +282,10 @@ void TestCommParams::checkCommand()
         else if (a.startsWith(QLatin1Char('@')))
             a = QStringLiteral(KV_FIXTURES_DIR "/") + a.mid(1);
     }
-    QProcess p;
-    p.start(cli, QStringList{QStringLiteral("check")} + args);
-    QVERIFY(p.waitForFinished(30000));
-    const QString stdErr = QString::fromUtf8(p.readAllStandardError());
-    QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()), out);
-    QVERIFY2(stdErr.contains(err), qPrintable(stdErr));
-    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(p.exitCode(), exitCode);
+    const CliRun r = runCli(QStringList{QStringLiteral("check")} + args);
+    QCOMPARE(r.out, out);
+    QVERIFY2(r.err.contains(err), qPrintable(r.err));
+    QCOMPARE(r.status, exitCode);
     // Checking never writes.
     if (args.value(0) == empty.path())
         QCOMPARE(QDir(empty.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());

@@ -1,8 +1,8 @@
+#include "Cli.h"
 #include "TestFiles.h"
 #include "gsdml/ProfinetXml.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -200,12 +200,9 @@ void TestProfinetXml::cli()
     const QString target = writable ? dir.filePath(QStringLiteral("out.xml"))
                                     : dir.filePath(QStringLiteral("missing/out.xml"));
 
-    QProcess p;
-    p.start(cliPath(), {QStringLiteral("gsdml"), project, QStringLiteral("-o"), target});
-    QVERIFY(p.waitForFinished(30000));
-    const QString err = QString::fromUtf8(p.readAllStandardError());
-    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
-    QVERIFY2(p.exitCode() == exitCode, qPrintable(QStringLiteral("exit %1: %2").arg(p.exitCode()).arg(err)));
+    const CliRun r = runCli({QStringLiteral("gsdml"), project, QStringLiteral("-o"), target});
+    const QString& err = r.err;
+    QVERIFY2(r.status == exitCode, qPrintable(QStringLiteral("exit %1: %2").arg(r.status).arg(err)));
     if (exitCode == 0)
         QCOMPARE(readAll(target), expectedDefault());
     else {

@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "Cli.h"
 #include "TestFiles.h"
 
 #include <QFile>
@@ -20,30 +21,12 @@ private slots:
     void failures();
 
 private:
-    struct Run {
-        int exitCode = -1;
-        QByteArray out;
-        QByteArray err;
-    };
-    Run cli(const QStringList& args);
+    static CliRun cli(const QStringList& args) { return runCli(QStringList{QStringLiteral("langcheck")} + args); }
     QString file(const QByteArray& bytes);
 
     QTemporaryDir m_dir;
     int m_files = 0;
 };
-
-TestLangcheck::Run TestLangcheck::cli(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(KV_BIN_DIR "/kv52013-cli"), QStringList{QStringLiteral("langcheck")} + args);
-    Run r;
-    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
-        return r;
-    r.exitCode = p.exitCode();
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
 
 QString TestLangcheck::file(const QByteArray& bytes)
 {
@@ -78,11 +61,11 @@ void TestLangcheck::json()
     QFETCH(QByteArray, expected);
     const QString path = file(bytes);
     QVERIFY(!path.isEmpty());
-    const Run r = cli({path, QStringLiteral("--json")});
-    QCOMPARE(r.exitCode, 0);
+    const CliRun r = cli({path, QStringLiteral("--json")});
+    QCOMPARE(r.status, 0);
     QJsonParseError e;
-    const QJsonDocument got = QJsonDocument::fromJson(r.out, &e);
-    QVERIFY2(e.error == QJsonParseError::NoError, r.out.constData());
+    const QJsonDocument got = QJsonDocument::fromJson(r.out.toUtf8(), &e);
+    QVERIFY2(e.error == QJsonParseError::NoError, qPrintable(r.out));
     QVERIFY(got.isObject());
     QCOMPARE(got, QJsonDocument::fromJson(expected));
     QVERIFY(r.err.isEmpty());
@@ -91,20 +74,20 @@ void TestLangcheck::json()
 void TestLangcheck::listing()
 {
     const QString path = file("//Version 3\nfree text\nSTR12 = Info\nSTR12 =\nSTRx = y\n\n");
-    const Run r = cli({path});
-    QCOMPARE(r.exitCode, 0);
-    const QString out = QString::fromUtf8(r.out);
-    QVERIFY2(out.contains(QStringLiteral("Version: 3")), r.out.constData());
-    QVERIFY2(out.contains(QStringLiteral("12 \"Info\"")), r.out.constData());
-    QVERIFY2(out.contains(QStringLiteral("Lines ignored: 3")), r.out.constData());
+    const CliRun r = cli({path});
+    QCOMPARE(r.status, 0);
+    const QString& out = r.out;
+    QVERIFY2(out.contains(QStringLiteral("Version: 3")), qPrintable(r.out));
+    QVERIFY2(out.contains(QStringLiteral("12 \"Info\"")), qPrintable(r.out));
+    QVERIFY2(out.contains(QStringLiteral("Lines ignored: 3")), qPrintable(r.out));
 
     // Any bytes at all still give one valid JSON object.
     QByteArray noise;
     for (int i = 0; i < 70000; ++i)
         noise.append(char((i * 7919) & 0xFF));
-    const Run n = cli({file(QByteArray("\xFF\xFE") + noise), QStringLiteral("--json")});
-    QCOMPARE(n.exitCode, 0);
-    QVERIFY(QJsonDocument::fromJson(n.out).isObject());
+    const CliRun n = cli({file(QByteArray("\xFF\xFE") + noise), QStringLiteral("--json")});
+    QCOMPARE(n.status, 0);
+    QVERIFY(QJsonDocument::fromJson(n.out.toUtf8()).isObject());
 }
 
 void TestLangcheck::failures_data()
@@ -119,8 +102,8 @@ void TestLangcheck::failures_data()
 void TestLangcheck::failures()
 {
     QFETCH(QStringList, args);
-    const Run r = cli(args);
-    QCOMPARE(r.exitCode, 2);
+    const CliRun r = cli(args);
+    QCOMPARE(r.status, 2);
     QVERIFY(r.out.isEmpty());
     QVERIFY(!r.err.isEmpty());
 }

@@ -1,8 +1,8 @@
 #include <QtTest>
 
+#include "Cli.h"
 #include "update/UpdateJob.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 
 // The updater's job file, compared with whole expected files.  The
@@ -132,14 +132,11 @@ void TestUpdateJob::cliJob()
                                                                          : " 192.168.002.010";
 
     const QString out = dir.path() + QStringLiteral("/job.xml");
-    QProcess cli;
-    cli.setWorkingDirectory(dir.path() + QStringLiteral("/PROJECTS"));
-    cli.start(QStringLiteral(KV_BIN_DIR "/kv52013-cli"),
-              QStringList{QStringLiteral("job"), QStringLiteral("./x/../Plant/"), QStringLiteral("--ip"),
-                          QString::fromUtf8(ip), QStringLiteral("-o"), out}
-                  + options);
-    QVERIFY(cli.waitForFinished(30000));
-    QVERIFY2(cli.exitCode() == 0, cli.readAllStandardError().constData());
+    const CliRun r = runCli(QStringList{QStringLiteral("job"), QStringLiteral("./x/../Plant/"), QStringLiteral("--ip"),
+                                        QString::fromUtf8(ip), QStringLiteral("-o"), out}
+                                + options,
+                            dir.path() + QStringLiteral("/PROJECTS"));
+    QVERIFY2(r.status == 0, qPrintable(r.err));
     QFile written(out);
     QVERIFY(written.open(QIODevice::ReadOnly));
     QCOMPARE(written.readAll(), want);
@@ -161,12 +158,9 @@ void TestUpdateJob::cliRejectsBadArguments()
     QFETCH(QStringList, args);
     QTemporaryDir dir;
     const QString out = dir.path() + QStringLiteral("/job.xml");
-    QProcess cli;
-    cli.setWorkingDirectory(dir.path());
-    cli.start(QStringLiteral(KV_BIN_DIR "/kv52013-cli"), args + QStringList{QStringLiteral("-o"), out});
-    QVERIFY(cli.waitForFinished(30000));
-    QCOMPARE(cli.exitCode(), 2);
-    QVERIFY(!cli.readAllStandardError().isEmpty());
+    const CliRun r = runCli(args + QStringList{QStringLiteral("-o"), out}, dir.path());
+    QCOMPARE(r.status, 2);
+    QVERIFY(!r.err.isEmpty());
     QVERIFY(!QFileInfo::exists(out));
 }
 

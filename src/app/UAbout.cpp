@@ -4,9 +4,9 @@
 #include "common/Vendor.h"
 
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QShowEvent>
 
 namespace {
 
@@ -75,9 +75,8 @@ QPixmap productPicture()
 
 QLabel* makeLabel(QWidget* parent, const char* name, int left, int top, const QString& text)
 {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    l->move(left, top);
+    QLabel* l = kv::NamedLabel(parent, name, left, top);
+    l->setText(text);
     l->adjustSize();
     return l;
 }
@@ -168,12 +167,9 @@ void TFAbout::Label4Click()
 
 bool TFAbout::eventFilter(QObject* watched, QEvent* event)
 {
-    if ((watched == Label4 || watched == Image2) && event->type() == QEvent::MouseButtonRelease) {
-        const auto* me = static_cast<QMouseEvent*>(event);
-        if (me->button() == Qt::LeftButton && static_cast<QWidget*>(watched)->rect().contains(me->position().toPoint())) {
-            Label4Click();
-            return true;
-        }
+    if ((watched == Label4 || watched == Image2) && kv::IsClickInside(watched, event)) {
+        Label4Click();
+        return true;
     }
     return QDialog::eventFilter(watched, event);
 }

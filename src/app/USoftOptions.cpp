@@ -8,7 +8,7 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QLabel>
-#include <QMouseEvent>
+#include <QShowEvent>
 #include <QTabWidget>
 #include <algorithm>
 
@@ -67,14 +67,6 @@ QCheckBox* checkBox(const char* name, QWidget* parent, int left, int top)
     return b;
 }
 
-QLabel* label(const char* name, QWidget* parent, int left, int top)
-{
-    auto* l = new QLabel(parent);
-    l->setObjectName(QLatin1String(name));
-    l->move(left, top);
-    return l;
-}
-
 } // namespace
 
 TFSoftOptions::TFSoftOptions(kv::AppState& state, kv::UiServices& services, QWidget* parent)
@@ -108,13 +100,13 @@ void TFSoftOptions::buildLayout()
     TS_Language = new QWidget;
     TS_Language->setObjectName(QStringLiteral("TS_Language"));
     PageControl1->addTab(TS_Language, QString());
-    L_Sel_Lang = label("L_Sel_Lang", TS_Language, 12, 11);
+    L_Sel_Lang = kv::NamedLabel(TS_Language, "L_Sel_Lang", 12, 11);
     for (int k = 0; k < LanguagesPerPage; ++k) {
         const QByteArray n = QByteArray::number(k + 1);
-        I_L[k] = label(QByteArray("I_L" + n).constData(), TS_Language, kPictureLeft[k], kPictureTop[k]);
+        I_L[k] = kv::NamedLabel(TS_Language, QByteArray("I_L" + n).constData(), kPictureLeft[k], kPictureTop[k]);
         I_L[k]->setFixedSize(FlagSide, FlagSide);
         I_L[k]->setAlignment(Qt::AlignCenter);
-        L_L[k] = label(QByteArray("L_L" + n).constData(), TS_Language, kLabelLeft[k], kLabelTop[k]);
+        L_L[k] = kv::NamedLabel(TS_Language, QByteArray("L_L" + n).constData(), kLabelLeft[k], kLabelTop[k]);
         for (QLabel* w : {I_L[k], L_L[k]}) {
             w->setCursor(Qt::PointingHandCursor);
             w->installEventFilter(this);
@@ -124,7 +116,7 @@ void TFSoftOptions::buildLayout()
     Btn_Prev->setGeometry(12, 204, 110, 28);
     Btn_Prev->setAutoDefault(false);
     connect(Btn_Prev, &QPushButton::clicked, this, [this] { Btn_NextClick(false); });
-    L_Page_Lang = label("L_Page_Lang", TS_Language, 220, 212);
+    L_Page_Lang = kv::NamedLabel(TS_Language, "L_Page_Lang", 220, 212);
     auto* next = new kv::StyledButton(QStringLiteral("Btn_Next"), TS_Language, kv::Glyph::Next);
     next->setGlyphOnRight(true);
     Btn_Next = next;
@@ -142,7 +134,7 @@ void TFSoftOptions::buildLayout()
     Btn_Check_Update->setGeometry(36, 78, 204, 28);
     Btn_Check_Update->setAutoDefault(false);
     connect(Btn_Check_Update, &QPushButton::clicked, this, &TFSoftOptions::Btn_Check_UpdateClick);
-    LL_Check_Update = label("LL_Check_Update", TS_Con_Options, 40, 120);
+    LL_Check_Update = kv::NamedLabel(TS_Con_Options, "LL_Check_Update", 40, 120);
     LL_Check_Update->setOpenExternalLinks(false);
     LL_Check_Update->hide();
     connect(LL_Check_Update, &QLabel::linkActivated, this, &TFSoftOptions::LL_Check_UpdateLinkClick);
@@ -387,11 +379,9 @@ void TFSoftOptions::Btn_OKClick()
 
 bool TFSoftOptions::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::MouseButtonRelease) {
-        const auto* me = static_cast<QMouseEvent*>(event);
+    if (kv::IsClickInside(watched, event)) {
         for (int k = 0; k < LanguagesPerPage; ++k) {
-            if ((watched == I_L[k] || watched == L_L[k]) && me->button() == Qt::LeftButton
-                && static_cast<QWidget*>(watched)->rect().contains(me->position().toPoint())) {
+            if (watched == I_L[k] || watched == L_L[k]) {
                 LangClick(k + 1);
                 return true;
             }

@@ -119,9 +119,7 @@ TFTessaraneFirmWare::~TFTessaraneFirmWare() = default;
 
 QLabel* TFTessaraneFirmWare::label(const char* name, int left, int top, bool bold)
 {
-    auto* l = new QLabel(this);
-    l->setObjectName(QLatin1String(name));
-    l->move(left, top);
+    QLabel* l = kv::NamedLabel(this, name, left, top);
     if (bold) {
         QFont f = l->font();
         f.setBold(true);

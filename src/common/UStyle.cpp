@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QStyleOptionButton>
@@ -25,6 +26,22 @@ void ApplyCommonLook(QWidget* window)
     QFont f(QStringLiteral("Verdana"));
     f.setPointSize(8);
     window->setFont(f);
+}
+
+QLabel* NamedLabel(QWidget* parent, const char* name, int left, int top)
+{
+    auto* l = new QLabel(parent);
+    l->setObjectName(QLatin1String(name));
+    l->move(left, top);
+    return l;
+}
+
+bool IsClickInside(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::MouseButtonRelease || !watched->isWidgetType())
+        return false;
+    const auto* me = static_cast<QMouseEvent*>(event);
+    return me->button() == Qt::LeftButton && static_cast<QWidget*>(watched)->rect().contains(me->position().toPoint());
 }
 
 void StyleCodeLabel(QLabel* label)

@@ -30,6 +30,11 @@ QWidget* CreateButtonPanel(QWidget* parent);
 
 // A label that shows `text` large and grey (SoftwareCode).
 void StyleCodeLabel(QLabel* label);
+// A label with its object name, placed at left, top of parent.
+QLabel* NamedLabel(QWidget* parent, const char* name, int left, int top);
+// True for the release of the left button inside the watched widget: a
+// click on a label or an image.
+bool IsClickInside(QObject* watched, class QEvent* event);
 void StyleDescriptionLabel(QLabel* label);
 
 enum class Glyph { None, Ok, Cancel, New, Open, Settings, Params, Table, Document, Update, Info, Options,

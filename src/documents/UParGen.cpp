@@ -108,11 +108,11 @@ TFParGen::TFParGen(kv::AppState& state, kv::UiServices& services, QWidget* paren
     GB_SNMP_Manager->setGeometry(GroupLeft, GroupTop, GroupWidth, 244);
     {
         QWidget* g = GB_SNMP_Manager;
-        L_SNMP_Manager_IP_Add = addLabel(g, "L_SNMP_Manager_IP_Add", 16, 24);
+        L_SNMP_Manager_IP_Add = kv::NamedLabel(g, "L_SNMP_Manager_IP_Add", 16, 24);
         static const char* const ip[4] = {"E_IP1_SNMP_Manager", "E_IP2_SNMP_Manager", "E_IP3_SNMP_Manager",
                                           "E_IP4_SNMP_Manager"};
         addOctetRow(g, ip, 43, kv::CommParamsOctetGroupOf(kv::SnmpIpGroup).octets, m_snmpOctets);
-        L_SNMP_Manager_SM_Add = addLabel(g, "L_SNMP_Manager_SM_Add", 16, 79);
+        L_SNMP_Manager_SM_Add = kv::NamedLabel(g, "L_SNMP_Manager_SM_Add", 16, 79);
         static const char* const sm[4] = {"E_SM1_SNMP_Manager", "E_SM2_SNMP_Manager", "E_SM3_SNMP_Manager",
                                           "E_SM4_SNMP_Manager"};
         addOctetRow(g, sm, 98, kv::CommParamsOctetGroupOf(kv::SnmpSmGroup).octets, m_snmpOctets);
@@ -122,7 +122,7 @@ TFParGen::TFParGen(kv::AppState& state, kv::UiServices& services, QWidget* paren
         static const char* const gat[4] = {"E_GAT1_SNMP_Manager", "E_GAT2_SNMP_Manager", "E_GAT3_SNMP_Manager",
                                            "E_GAT4_SNMP_Manager"};
         addOctetRow(g, gat, 154, kv::CommParamsOctetGroupOf(kv::SnmpGatGroup).octets, m_snmpOctets);
-        L_SNMP_Manager_Name_Station = addLabel(g, "L_SNMP_Manager_Name_Station", 16, 191);
+        L_SNMP_Manager_Name_Station = kv::NamedLabel(g, "L_SNMP_Manager_Name_Station", 16, 191);
         E_SNMP_Manager_Name_Station = addEdit(g, "E_SNMP_Manager_Name_Station", 16, 208, 258,
                                               &kv::CommParams::SNMP_Name_of_Station);
         E_SNMP_Manager_Name_Station->setMaxLength(StationNameLength);
@@ -136,10 +136,10 @@ TFParGen::TFParGen(kv::AppState& state, kv::UiServices& services, QWidget* paren
     GB_PROFINET->setGeometry(GroupLeft, 320, GroupWidth, 346);
     {
         QWidget* g = GB_PROFINET;
-        L_PROFINET_IP_Add = addLabel(g, "L_PROFINET_IP_Add", 16, 24);
+        L_PROFINET_IP_Add = kv::NamedLabel(g, "L_PROFINET_IP_Add", 16, 24);
         static const char* const ip[4] = {"E_PROFINET_IP1", "E_PROFINET_IP2", "E_PROFINET_IP3", "E_PROFINET_IP4"};
         addOctetRow(g, ip, 43, kv::CommParamsOctetGroupOf(kv::PnIpGroup).octets, m_profinetOctets);
-        L_PROFINET_Subnet_Mask = addLabel(g, "L_PROFINET_Subnet_Mask", 16, 79);
+        L_PROFINET_Subnet_Mask = kv::NamedLabel(g, "L_PROFINET_Subnet_Mask", 16, 79);
         static const char* const sm[4] = {"E_PROFINET_SM1", "E_PROFINET_SM2", "E_PROFINET_SM3", "E_PROFINET_SM4"};
         addOctetRow(g, sm, 98, kv::CommParamsOctetGroupOf(kv::PnSmGroup).octets, m_profinetOctets);
         CB_PROFINET_Gat_En = new QCheckBox(g);
@@ -148,18 +148,18 @@ TFParGen::TFParGen(kv::AppState& state, kv::UiServices& services, QWidget* paren
         static const char* const gat[4] = {"E_PROFINET_GAT1", "E_PROFINET_GAT2", "E_PROFINET_GAT3",
                                            "E_PROFINET_GAT4"};
         addOctetRow(g, gat, 154, kv::CommParamsOctetGroupOf(kv::PnGatGroup).octets, m_profinetOctets);
-        L_PROFINET_Port = addLabel(g, "L_PROFINET_Port", 16, 191);
+        L_PROFINET_Port = kv::NamedLabel(g, "L_PROFINET_Port", 16, 191);
         E_PROFINET_Port = addEdit(g, "E_PROFINET_Port", 82, 188, 192, &kv::CommParams::PROFINET_PORT);
         E_PROFINET_Port->setReadOnly(true);
         E_PROFINET_Port->setEnabled(false);
-        L_PROFINET_Name_Station = addLabel(g, "L_PROFINET_Name_Station", 16, 223);
+        L_PROFINET_Name_Station = kv::NamedLabel(g, "L_PROFINET_Name_Station", 16, 223);
         E_PROFINET_Name_Station = addEdit(g, "E_PROFINET_Name_Station", 16, 242, 258,
                                           &kv::CommParams::PROFINET_NAME_STA);
         E_PROFINET_Name_Station->setMaxLength(StationNameLength);
         connect(E_PROFINET_Name_Station, &QLineEdit::textEdited, this, &TFParGen::forceLowerCase);
-        L_PROFINET_Byte_IN = addLabel(g, "L_PROFINET_Byte_IN", 16, 279);
+        L_PROFINET_Byte_IN = kv::NamedLabel(g, "L_PROFINET_Byte_IN", 16, 279);
         E_NB_IN_PROFINET = addEdit(g, "E_NB_IN_PROFINET", 148, 276, 126, &kv::CommParams::PROFINET_NB_IN);
-        L_PROFINET_Byte_OUT = addLabel(g, "L_PROFINET_Byte_OUT", 16, 313);
+        L_PROFINET_Byte_OUT = kv::NamedLabel(g, "L_PROFINET_Byte_OUT", 16, 313);
         E_NB_OUT_PROFINET = addEdit(g, "E_NB_OUT_PROFINET", 148, 310, 126, &kv::CommParams::PROFINET_NB_OUT);
         Btn_PROFINET_Collapse = smallButton(g, "Btn_PROFINET_Collapse", kv::Glyph::Collapse);
         Btn_PROFINET_Expande = smallButton(g, "Btn_PROFINET_Expande", kv::Glyph::Expand);
@@ -200,14 +200,6 @@ TFParGen::TFParGen(kv::AppState& state, kv::UiServices& services, QWidget* paren
     Collapse_Expand_Creation();
     Move_GroupBoxs();
     Set_Lang();
-}
-
-QLabel* TFParGen::addLabel(QWidget* group, const char* name, int left, int top)
-{
-    auto* l = new QLabel(group);
-    l->setObjectName(QString::fromLatin1(name));
-    l->move(left, top);
-    return l;
 }
 
 QLineEdit* TFParGen::addEdit(QWidget* group, const char* name, int left, int top, int width, Field field)

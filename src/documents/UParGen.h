@@ -53,7 +53,6 @@ private:
     };
 
     QLineEdit* addEdit(QWidget* group, const char* name, int left, int top, int width, QString kv::CommParams::*field);
-    QLabel* addLabel(QWidget* group, const char* name, int left, int top);
     void addOctetRow(QWidget* group, const char* const names[4], int top, QString kv::CommParams::* const fields[4],
                      QVector<QLineEdit*>& sequence);
     void addDots(QWidget* group, int top);

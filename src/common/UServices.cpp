@@ -16,9 +16,10 @@ void QtMessageService::warning(QWidget* parent, const QString& text)
     QMessageBox::warning(parent, QStringLiteral("Warning"), text, QMessageBox::Ok);
 }
 
-bool QtMessageService::question(QWidget* parent, const QString& text)
+bool QtMessageService::question(QWidget* parent, const QString& text, Default byDefault)
 {
-    return QMessageBox::question(parent, QStringLiteral("Confirm"), text, QMessageBox::Yes | QMessageBox::No)
+    return QMessageBox::question(parent, QStringLiteral("Confirm"), text, QMessageBox::Yes | QMessageBox::No,
+                                 byDefault == Default::No ? QMessageBox::No : QMessageBox::Yes)
         == QMessageBox::Yes;
 }
 

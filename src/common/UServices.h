@@ -20,8 +20,11 @@ public:
     virtual ~IMessageService() = default;
     virtual void error(QWidget* parent, const QString& text) = 0;
     virtual void warning(QWidget* parent, const QString& text) = 0;
+    // Which button Enter presses in a question.  Questions that throw
+    // something away default to No.
+    enum class Default { Yes, No };
     // Yes/No question; true for Yes.
-    virtual bool question(QWidget* parent, const QString& text) = 0;
+    virtual bool question(QWidget* parent, const QString& text, Default byDefault = Default::Yes) = 0;
 };
 
 // The file-save dialog.  Returns the chosen path, or an empty text on cancel.
@@ -54,7 +57,7 @@ class QtMessageService : public IMessageService {
 public:
     void error(QWidget* parent, const QString& text) override;
     void warning(QWidget* parent, const QString& text) override;
-    bool question(QWidget* parent, const QString& text) override;
+    bool question(QWidget* parent, const QString& text, Default byDefault = Default::Yes) override;
 };
 
 // Records every message; answers questions from a queue (No when empty).
@@ -63,12 +66,13 @@ public:
     struct Entry {
         QString kind; // "error", "warning", "question"
         QString text;
+        Default byDefault = Default::Yes; // of a question
     };
     void error(QWidget*, const QString& text) override { log.append({QStringLiteral("error"), text}); }
     void warning(QWidget*, const QString& text) override { log.append({QStringLiteral("warning"), text}); }
-    bool question(QWidget*, const QString& text) override
+    bool question(QWidget*, const QString& text, Default byDefault = Default::Yes) override
     {
-        log.append({QStringLiteral("question"), text});
+        log.append({QStringLiteral("question"), text, byDefault});
         return answers.isEmpty() ? false : answers.takeFirst();
     }
     QStringList texts() const

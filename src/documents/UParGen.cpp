@@ -430,7 +430,8 @@ void TFParGen::Btn_OKClick()
 
 void TFParGen::Btn_CancelClick()
 {
-    if (Is_Change && !m_services.messages->question(this, m_state.Text(TxtExitWithoutSaving)))
+    if (Is_Change
+        && !m_services.messages->question(this, m_state.Text(TxtExitWithoutSaving), kv::IMessageService::Default::No))
         return;
     reject();
 }

@@ -193,7 +193,8 @@ void TFProfinetFileName::Save_Profinet_XML(const QString& fileName)
         return;
     // Only the folder of the chosen path counts; the name is the composed one.
     const QString target = QFileInfo(chosen).path() + QLatin1Char('/') + fileName;
-    if (QFileInfo::exists(target) && !m_services.messages->question(owner, m_state.Text(TxtOverwrite)))
+    if (QFileInfo::exists(target)
+        && !m_services.messages->question(owner, m_state.Text(TxtOverwrite), kv::IMessageService::Default::No))
         return;
     const kv::ProfinetWriteResult r = kv::Write_Profinet_XML(m_state.ParGenPath, target);
     if (!r.ok())

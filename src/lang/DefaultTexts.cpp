@@ -42,6 +42,14 @@ constexpr DefaultEntry kDefaultTexts[] = {
     {31, "Update the actual Firmware and/or Configuration in the device"},
     {37, "PROFINET XML"},
     {38, "Create PROFINET GDXML File of Converter"},
+    {39, "Error! Row %1 of the SNMP Manager table has a Number bytes the device cannot hold (0 to 255): the configuration was not compiled."},
+    {40, "The settings could not be saved."},
+    {41, "Error"},
+    {42, "Warning"},
+    {43, "Confirm"},
+    {44, "OK"},
+    {45, "Yes"},
+    {46, "No"},
     {100, "Create New Configuration"},
     {101, "Create New Configuration"},
     {102, "Name of the new Configuration"},
@@ -226,6 +234,7 @@ constexpr DefaultEntry kDefaultTexts[] = {
     {660, "Cancel"},
     {661, "Enable/Disable Cancel Data if no answer from Agent"},
     {662, "Warning! The file holds more than 512 rows: the rows after row 512 were not loaded and are lost if you save."},
+    {663, "Row 512 holds data that will be lost when a row is inserted. Do you want to insert the row?"},
     {1000, "Update Device by Serial"},
     {1001, "Update Device Using the Serial Port"},
     {1002, "Update Device by Ethernet (UDP)"},
@@ -281,6 +290,7 @@ constexpr DefaultEntry kDefaultTexts[] = {
     {1208, "Insert the User Part of GDXML PROFINET File"},
     {1209, "Confirm and Save the GDXML PROFINET File"},
     {1210, "Exit without Save the GDXML PROFINET File"},
+    {1211, "Error! The file name is not valid"},
 };
 
 // Entries that serve only controls and dialogs of the other fieldbus variants

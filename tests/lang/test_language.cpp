@@ -82,7 +82,7 @@ void TestLanguage::defaultTexts_data()
     QTest::newRow("11 ends in colon") << 11 << "Opened Configuration of the Converter : ";
     QTest::newRow("18") << 18 << "Error! Project not Valid";
     QTest::newRow("38 typing error") << 38 << "Create PROFINET GDXML File of Converter";
-    QTest::newRow("39 blank slot") << 39 << " ";
+    QTest::newRow("99 blank slot") << 99 << " ";
     QTest::newRow("202 typing error") << 202 << "List of Avaliable Configurations";
     QTest::newRow("306 blanks") << 306 << " / ";
     QTest::newRow("404 blanks") << 404 << " SNMP Manager ";

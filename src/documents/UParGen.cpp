@@ -305,8 +305,11 @@ void TFParGen::setVisible(bool visible)
         centerOnScreen();
     }
     QDialog::setVisible(visible);
-    if (showing && canTakeFocus(m_snmpOctets.first()))
-        m_snmpOctets.first()->setFocus();
+    if (showing && canTakeFocus(m_snmpOctets.first())) {
+        // Typing at once replaces the first octet, as after Tab.
+        m_snmpOctets.first()->setFocus(Qt::TabFocusReason);
+        m_snmpOctets.first()->selectAll();
+    }
 }
 
 bool TFParGen::FormShow()
@@ -327,8 +330,10 @@ bool TFParGen::FormShow()
     CB_PROFINET_Gat_En->setChecked(kv::FlagIsSet(r.params.PROFINET_EN_GAT));
     Move_GroupBoxs();
     Is_Change = false;
-    if (canTakeFocus(m_snmpOctets.first()))
-        m_snmpOctets.first()->setFocus();
+    if (canTakeFocus(m_snmpOctets.first())) {
+        m_snmpOctets.first()->setFocus(Qt::TabFocusReason);
+        m_snmpOctets.first()->selectAll();
+    }
     return true;
 }
 

@@ -1,10 +1,26 @@
 #include "documents/UPickListDelegate.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
 
 namespace kv {
+
+namespace {
+
+// The text typed into a fixed-list editor since it opened.
+const char* const kTypedProperty = "kvTyped";
+
+// The choice named by the typed text: the one equal to it, else the first
+// that begins with it (letters in any case); -1 when none does.
+int choiceForTyped(const QComboBox* combo, const QString& typed)
+{
+    const int exact = combo->findText(typed, Qt::MatchFixedString);
+    return exact >= 0 ? exact : combo->findText(typed, Qt::MatchStartsWith);
+}
+
+} // namespace
 
 PickListDelegate::PickListDelegate(QAbstractItemModel* choices, bool editable, QObject* parent)
     : QStyledItemDelegate(parent)
@@ -19,8 +35,12 @@ QWidget* PickListDelegate::createEditor(QWidget* parent, const QStyleOptionViewI
     combo->setObjectName(QStringLiteral("PickListEditor"));
     combo->setFrame(false);
     combo->setEditable(m_editable);
-    if (m_editable)
+    if (m_editable) {
         combo->setInsertPolicy(QComboBox::NoInsert);
+        // Inline completion would store "Marble" for a typed "M": the cell
+        // takes exactly what was typed; the list still offers the choices.
+        combo->setCompleter(nullptr);
+    }
     // Sizing the combo from its items would measure up to 1439 texts.
     combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     combo->setModel(m_choices);
@@ -42,10 +62,15 @@ void PickListDelegate::setEditorData(QWidget* editor, const QModelIndex& index) 
     const QString text = index.data(Qt::EditRole).toString();
     const int i = combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
     combo->setCurrentIndex(i);
-    if (m_editable)
+    if (m_editable) {
         combo->setEditText(text);
-    else if (i < 0)
+        // As in a text cell, the first key typed replaces the text.
+        combo->lineEdit()->selectAll();
+    } else {
+        // Shown when no choice is selected; Enter then keeps the cell as it was.
         combo->setPlaceholderText(text);
+        combo->setProperty(kTypedProperty, QString());
+    }
 }
 
 void PickListDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const
@@ -63,6 +88,30 @@ void PickListDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, 
 void PickListDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option, const QModelIndex&) const
 {
     editor->setGeometry(option.rect);
+}
+
+bool PickListDelegate::eventFilter(QObject* object, QEvent* event)
+{
+    auto* combo = qobject_cast<QComboBox*>(object);
+    if (combo && !combo->isEditable() && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        QString typed = combo->property(kTypedProperty).toString();
+        const QString text = key->text();
+        const bool command = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+        if (key->key() == Qt::Key_Backspace && !typed.isEmpty()) {
+            typed.chop(1);
+        } else if (!command && text.size() == 1 && text.at(0).isPrint() && !(typed.isEmpty() && text.at(0).isSpace())) {
+            typed += text;
+        } else {
+            // Enter, Escape, Tab and the arrows keep their meaning; a first
+            // space opens the list.
+            return QStyledItemDelegate::eventFilter(object, event);
+        }
+        combo->setProperty(kTypedProperty, typed);
+        combo->setCurrentIndex(typed.isEmpty() ? -1 : choiceForTyped(combo, typed));
+        return true;
+    }
+    return QStyledItemDelegate::eventFilter(object, event);
 }
 
 } // namespace kv

@@ -8,7 +8,8 @@ namespace kv {
 // A drop-down editor over a list model that every editor of the column
 // shares.  A cell text the list does not offer (read from the file) is shown
 // as it is and kept unless the user picks a choice.  An editable list takes
-// any typed text as well.
+// any typed text as well.  In a fixed list, what the user types since the
+// editor opened picks the choice by its whole text: "12" is 12, never 1 or 2.
 class PickListDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
@@ -18,6 +19,9 @@ public:
     void setEditorData(QWidget* editor, const QModelIndex& index) const override;
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
     void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override;
 
 private:
     QAbstractItemModel* m_choices;

@@ -307,7 +307,12 @@ void TFSNMPManagerAccess::keyPressEvent(QKeyEvent* event)
 bool TFSNMPManagerAccess::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == ACG_SNMP && event->type() == QEvent::KeyPress) {
-        if (ACG_SNMPKeyPress(static_cast<QKeyEvent*>(event)->key()))
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        // Enter in an open editor reaches the grid too, after the editor has
+        // asked to close with a submit; that close makes the one jump.
+        if (editorOpen() && (key == Qt::Key_Return || key == Qt::Key_Enter))
+            return m_state.Settings.EnableJumpFieldTables;
+        if (ACG_SNMPKeyPress(key))
             return true;
     } else if (watched == m_cornerButton && event->type() == QEvent::Paint) {
         auto* corner = static_cast<QAbstractButton*>(watched);
@@ -335,10 +340,15 @@ void TFSNMPManagerAccess::ACG_SNMPDblClickCell(int row, int column)
     kv::GridDblClickAutoSize(ACG_SNMP, row, column, m_state.Settings.DoubleClickAutoSize);
 }
 
+bool TFSNMPManagerAccess::editorOpen() const
+{
+    const QWidget* focus = QApplication::focusWidget();
+    return focus && ACG_SNMP->viewport()->isAncestorOf(focus);
+}
+
 void TFSNMPManagerAccess::commitOpenEditor()
 {
-    QWidget* focus = QApplication::focusWidget();
-    if (focus && ACG_SNMP->viewport()->isAncestorOf(focus))
+    if (editorOpen())
         ACG_SNMP->setFocus(); // the editor commits when it loses the focus
 }
 

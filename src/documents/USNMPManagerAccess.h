@@ -57,6 +57,7 @@ protected:
 
 private:
     void createGrid();
+    bool editorOpen() const;
     // Ends an edit in progress so that its text is in the table.
     void commitOpenEditor();
     void showSurplusWarning();

@@ -158,7 +158,9 @@ void TFProfinetFileName::Set_Lang()
 void TFProfinetFileName::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    E_XML_User->setFocus(); // the user part stays as typed last time
+    // The user part stays as typed last time; typing replaces it whole.
+    E_XML_User->setFocus(Qt::TabFocusReason);
+    E_XML_User->selectAll();
 }
 
 void TFProfinetFileName::Btn_OK_Click()

@@ -189,7 +189,15 @@ void TFBoot::FormShow()
     }
     CB_Update_Options->setCurrentIndex(qBound(0, m_state.LastUpdateOption, 2));
     CB_Update_Option_Read_Back->setChecked(m_state.LastReadBack);
-    E_IP1->setFocus();
+    focusBox(E_IP1);
+}
+
+void TFBoot::focusBox(QLineEdit* box)
+{
+    // What is typed replaces the box's text, as after Tab: typed over a
+    // remembered address, an appended digit would name another device.
+    box->setFocus(Qt::TabFocusReason);
+    box->selectAll();
 }
 
 bool TFBoot::eventFilter(QObject* watched, QEvent* event)
@@ -199,11 +207,11 @@ bool TFBoot::eventFilter(QObject* watched, QEvent* event)
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->text() == QLatin1String(".")) {
             if (watched == E_IP1)
-                E_IP2->setFocus();
+                focusBox(E_IP2);
             else if (watched == E_IP2)
-                E_IP3->setFocus();
+                focusBox(E_IP3);
             else if (watched == E_IP3)
-                E_IP4->setFocus();
+                focusBox(E_IP4);
             else if (watched != E_IP4)
                 return QDialog::eventFilter(watched, event);
             return true;

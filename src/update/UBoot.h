@@ -49,6 +49,7 @@ private:
     void FormShow();
     void layoutPanels();
     void setPinging(bool on);
+    void focusBox(QLineEdit* box);
 
     kv::AppState& m_state;
     kv::UiServices& m_services;

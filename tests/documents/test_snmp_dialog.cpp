@@ -94,6 +94,8 @@ private slots:
     void enterJump_data();
     void enterJump();
     void enterEndsEditAndJumps();
+    void typingIntoCells_data();
+    void typingIntoCells();
     void headerAutoSize_data();
     void headerAutoSize();
     void checkBoxCells();
@@ -293,6 +295,77 @@ void TestSnmpDialog::enterEndsEditAndJumps()
     QTRY_COMPARE(f.grid->currentIndex().column(), int(kv::ColType));
     QCOMPARE(f.grid->currentIndex().row(), 1);
     QCOMPARE(f.row(2).OID, QStringLiteral("1.3.6"));
+}
+
+void TestSnmpDialog::typingIntoCells_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<bool>("open");  // an editor is open before the first key
+    QTest::addColumn<bool>("jump");  // Enter jumps to the next column
+    QTest::addColumn<QString>("keys"); // \n is Enter, \b is Backspace
+    QTest::addColumn<QString>("text"); // the cell afterwards
+    QTest::addColumn<int>("toRow");
+    QTest::addColumn<int>("toColumn");
+    const int ip = kv::ColIpAddress, pos = kv::ColPosition;
+    QTest::newRow("address, open") << ip << true << true << "10.1.1.1\n" << "10.1.1.1" << 2 << int(kv::ColVersion);
+    QTest::newRow("address, selected") << ip << false << true << "10.1.1.1\n" << "10.1.1.1" << 2
+                                       << int(kv::ColVersion);
+    QTest::newRow("address, no jump") << ip << true << false << "10.1.1.1\n" << "10.1.1.1" << 2 << ip;
+    QTest::newRow("last column wraps once") << int(kv::ColMnemonic) << true << true << "pump\n" << "pump" << 3
+                                            << int(kv::ColEnable);
+    QTest::newRow("position, open") << pos << true << true << "12\n" << "12" << 2 << int(kv::ColNumberBytes);
+    QTest::newRow("position, selected") << pos << false << true << "12\n" << "12" << 2 << int(kv::ColNumberBytes);
+    QTest::newRow("position, three digits") << pos << false << true << "120\n" << "120" << 2
+                                            << int(kv::ColNumberBytes);
+    QTest::newRow("position, backspace") << pos << false << true << "125\b\n" << "12" << 2
+                                         << int(kv::ColNumberBytes);
+    QTest::newRow("position not offered keeps the cell") << pos << false << true << "99999\n" << "c12r2" << 2
+                                                         << int(kv::ColNumberBytes);
+    QTest::newRow("version") << int(kv::ColVersion) << false << true << "2\n" << "2" << 2 << int(kv::ColCommunity);
+    QTest::newRow("type by its first letter") << int(kv::ColType) << false << true << "i\n" << "Int" << 2
+                                              << int(kv::ColMode);
+    QTest::newRow("conversion, whole text") << int(kv::ColConvertFrom) << false << true << "float * 10\n"
+                                            << "Float * 10" << 2 << int(kv::ColCancel);
+    QTest::newRow("conversion, exact before longer") << int(kv::ColConvertFrom) << false << true << "float\n"
+                                                     << "Float" << 2 << int(kv::ColCancel);
+    QTest::newRow("community is free text") << int(kv::ColCommunity) << false << true << "M\n" << "M" << 2
+                                            << int(kv::ColOid);
+}
+
+void TestSnmpDialog::typingIntoCells()
+{
+    QFETCH(int, column);
+    QFETCH(bool, open);
+    QFETCH(bool, jump);
+    QFETCH(QString, keys);
+    QFETCH(QString, text);
+    QFETCH(int, toRow);
+    QFETCH(int, toColumn);
+    DialogFixture f;
+    f.state.Settings.EnableJumpFieldTables = jump;
+    QVERIFY(f.open(2));
+    f.dialog.show();
+    f.dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f.dialog));
+    f.setCurrent(2, column);
+    if (open)
+        f.grid->edit(f.grid->currentIndex());
+    QTest::qWait(20);
+    for (QChar c : keys) {
+        QWidget* target = QApplication::focusWidget();
+        QVERIFY(target);
+        if (c == QLatin1Char('\n'))
+            QTest::keyClick(target, Qt::Key_Return);
+        else if (c == QLatin1Char('\b'))
+            QTest::keyClick(target, Qt::Key_Backspace);
+        else
+            QTest::keyClick(target, c.toLatin1());
+        QCoreApplication::processEvents();
+    }
+    QTest::qWait(50); // queued closes and deferred deletes run out
+    QCOMPARE(f.model->data(f.model->index(1, column), Qt::EditRole).toString(), text);
+    QCOMPARE(f.grid->currentIndex().row() + 1, toRow);
+    QCOMPARE(f.grid->currentIndex().column(), toColumn);
 }
 
 void TestSnmpDialog::headerAutoSize_data()

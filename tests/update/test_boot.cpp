@@ -16,6 +16,8 @@ private slots:
     void lastAddressSplitsIntoTheBoxes();
     void formShow();
     void dotHopsToTheNextBox();
+    void typedAddressReplacesTheBoxes_data();
+    void typedAddressReplacesTheBoxes();
     void pingOutcomes_data();
     void pingOutcomes();
     void successRemembersTheChoices();
@@ -101,6 +103,43 @@ void TestBoot::dotHopsToTheNextBox()
     QVERIFY(f.box(4)->hasFocus());
     type(QStringLiteral("x y"));
     QCOMPARE(f.boxes(), QStringLiteral("127|0|0|1x y"));
+}
+
+void TestBoot::typedAddressReplacesTheBoxes_data()
+{
+    QTest::addColumn<QString>("remembered");
+    QTest::addColumn<QString>("keys"); // \t is Tab, \b is Shift+Tab
+    QTest::addColumn<QString>("boxes");
+    QTest::newRow("dots over a longer address") << "192.168.20.205" << "127.0.0.1" << "127|0|0|1";
+    QTest::newRow("dots over the same shape") << "10.0.0.1" << "10.0.0.2" << "10|0|0|2";
+    QTest::newRow("tab between the boxes") << "10.0.0.1" << "10\t20\t30\t40" << "10|20|30|40";
+    QTest::newRow("back-tab replaces too") << "10.0.0.1" << "1.2\b9" << "9|2|0|1";
+    QTest::newRow("only the first box typed") << "10.0.0.1" << "11" << "11|0|0|1";
+}
+
+void TestBoot::typedAddressReplacesTheBoxes()
+{
+    QFETCH(QString, remembered);
+    QFETCH(QString, keys);
+    QFETCH(QString, boxes);
+    BootFixture f;
+    f.state.Settings.LastIpAddress = remembered;
+    f.show();
+    f.boot->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.boot.get()));
+    QCoreApplication::processEvents();
+    for (QChar c : keys) {
+        QWidget* target = QApplication::focusWidget();
+        QVERIFY(target);
+        if (c == QLatin1Char('\t'))
+            QTest::keyClick(target, Qt::Key_Tab);
+        else if (c == QLatin1Char('\b'))
+            QTest::keyClick(target, Qt::Key_Backtab, Qt::ShiftModifier);
+        else
+            QTest::keyClick(target, c.toLatin1());
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(f.boxes(), boxes);
 }
 
 void TestBoot::pingOutcomes_data()

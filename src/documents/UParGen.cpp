@@ -326,6 +326,7 @@ bool TFParGen::FormShow()
         b.edit->setText(r.params.*b.field);
         b.edit->setCursorPosition(0);
     }
+    m_profinetNameBefore = E_PROFINET_Name_Station->text();
     CB_SNMP_Manager_En_GAT->setChecked(kv::FlagIsSet(r.params.SNMP_Manager_EN_GAT));
     CB_PROFINET_Gat_En->setChecked(kv::FlagIsSet(r.params.PROFINET_EN_GAT));
     Move_GroupBoxs();
@@ -499,10 +500,23 @@ void TFParGen::On_Click()
 
 void TFParGen::forceLowerCase(const QString& text)
 {
-    const QString lower = text.toLower();
-    if (lower == text)
-        return;
-    const int pos = E_PROFINET_Name_Station->cursorPosition();
-    E_PROFINET_Name_Station->setText(lower);
-    E_PROFINET_Name_Station->setCursorPosition(qMin(pos, int(lower.size())));
+    // Only what was just typed or pasted is lower-cased: a name read from the
+    // file keeps its letters until the user changes them.  Typing and pasting
+    // leave the text after the cursor as it was, so the new part ends at the
+    // cursor and begins where the text first differs from before.
+    QLineEdit* e = E_PROFINET_Name_Station;
+    const QString& before = m_profinetNameBefore;
+    const int cursor = e->cursorPosition();
+    const int tail = qMin(int(text.size()) - cursor, int(before.size()));
+    const int maxStart = qMin(cursor, int(before.size()) - tail);
+    int start = 0;
+    while (start < maxStart && before.at(start) == text.at(start))
+        ++start;
+    const QString added = text.mid(start, cursor - start);
+    const QString lower = added.toLower();
+    if (lower != added) {
+        e->setText(text.left(start) + lower + text.mid(cursor));
+        e->setCursorPosition(start + int(lower.size()));
+    }
+    m_profinetNameBefore = e->text();
 }

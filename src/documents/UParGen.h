@@ -69,6 +69,8 @@ private:
     bool GB_SNMP_Manager_Visible = true;
     bool GB_PROFINET_Visible = true;
     bool m_loadedForShow = false;
+    // The PROFINET name as it stood before the last edit.
+    QString m_profinetNameBefore;
 
     QVector<Binding> m_bindings;
     QVector<QLineEdit*> m_snmpOctets;     // hopping order of the SNMP Manager group

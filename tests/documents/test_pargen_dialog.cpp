@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -81,6 +82,8 @@ private slots:
     void tabOrder();
     void showFillsFromFile();
     void stationNames();
+    void onlyNewLettersLowerCased_data();
+    void onlyNewLettersLowerCased();
     void cancel_data();
     void cancel();
     void cancelAnsweredNo();
@@ -331,6 +334,53 @@ void TestParGenDialog::stationNames()
     const QByteArray written = readAll(f.state.ParGenPath);
     QVERIFY(written.contains("<SNMP_Name_of_Station>a-name-of-20-chars-x</SNMP_Name_of_Station>"));
     QVERIFY(written.contains("<PROFINET_NAME_STA>Upper-Case-Station-Name</PROFINET_NAME_STA>"));
+}
+
+void TestParGenDialog::onlyNewLettersLowerCased_data()
+{
+    QTest::addColumn<QString>("loaded");
+    QTest::addColumn<int>("cursor"); // -1: the whole text selected
+    QTest::addColumn<QString>("pasted"); // put in with Ctrl+V before typing
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("result");
+    QTest::newRow("letter at the end") << "ABCdef" << 6 << "" << "G" << "ABCdefg";
+    QTest::newRow("letter at the start") << "ABCdef" << 0 << "" << "X" << "xABCdef";
+    QTest::newRow("same letter beside itself") << "AB" << 1 << "" << "B" << "AbB";
+    QTest::newRow("backspace changes no letter") << "ABCdef" << 6 << "" << "\b" << "ABCde";
+    QTest::newRow("typed over the whole name") << "ABCdef" << -1 << "" << "Dev-1" << "dev-1";
+    QTest::newRow("pasted") << "ABCdef" << 3 << "XY" << "" << "ABCxydef";
+}
+
+void TestParGenDialog::onlyNewLettersLowerCased()
+{
+    QFETCH(QString, loaded);
+    QFETCH(int, cursor);
+    QFETCH(QString, pasted);
+    QFETCH(QString, typed);
+    QFETCH(QString, result);
+    Fixture f;
+    f.writeParGen("<Par_Gen><PROFINET_NAME_STA>" + loaded.toUtf8() + "</PROFINET_NAME_STA></Par_Gen>");
+    QVERIFY(f.showActive());
+    QLineEdit* pn = f.w(QStringLiteral("E_PROFINET_Name_Station"));
+    pn->setFocus();
+    if (cursor < 0)
+        pn->selectAll();
+    else
+        pn->setCursorPosition(cursor);
+    if (!pasted.isEmpty()) {
+        QGuiApplication::clipboard()->setText(pasted);
+        QTest::keyClick(pn, Qt::Key_V, Qt::ControlModifier);
+    }
+    for (QChar c : typed) {
+        if (c == QLatin1Char('\b'))
+            QTest::keyClick(pn, Qt::Key_Backspace);
+        else
+            QTest::keyClick(pn, c.toLatin1());
+    }
+    QCoreApplication::processEvents();
+    QCOMPARE(pn->text(), result);
+    QTest::mouseClick(f.w<QPushButton>(QStringLiteral("Btn_OK")), Qt::LeftButton);
+    QVERIFY(readAll(f.state.ParGenPath).contains("<PROFINET_NAME_STA>" + result.toUtf8() + "</PROFINET_NAME_STA>"));
 }
 
 void TestParGenDialog::cancel_data()

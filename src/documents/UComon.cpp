@@ -81,6 +81,20 @@ void GridDblClickAutoSize(QTableView* grid, int row, int column, bool enabled)
     grid->resizeColumnToContents(column);
 }
 
+bool GridRowUsed(const QTableView* grid, int row)
+{
+    const QAbstractItemModel* m = grid->model();
+    const int columns = dataColumnCount(m);
+    for (int c = 1; c <= columns; ++c) {
+        // Check boxes always hold something: they do not make a row used.
+        if (m->flags(m->index(row - 1, c)) & Qt::ItemIsUserCheckable)
+            continue;
+        if (!TrimCtl(cellText(m, row - 1, c)).isEmpty())
+            return true;
+    }
+    return false;
+}
+
 void GridDeleteRow(QTableView* grid, int row)
 {
     QAbstractItemModel* m = grid->model();
@@ -133,14 +147,7 @@ bool GridPasteRow(QTableView* grid, int row, bool copied, const QStringList& buf
         messages.error(dialogParent, lang.Get(TxtBadCopyBuffer));
         return false;
     }
-    bool used = false;
-    for (int c = 1; c <= columns && !used; ++c) {
-        // Check boxes always hold something: they do not make a row used.
-        if (m->flags(m->index(row - 1, c)) & Qt::ItemIsUserCheckable)
-            continue;
-        used = !TrimCtl(cellText(m, row - 1, c)).isEmpty();
-    }
-    if (used && !messages.question(dialogParent, lang.Get(TxtOverwriteRow)))
+    if (GridRowUsed(grid, row) && !messages.question(dialogParent, lang.Get(TxtOverwriteRow)))
         return false;
     for (int c = 1; c <= columns; ++c)
         setCellText(m, row - 1, c, buffer.at(c - 1));

@@ -26,6 +26,9 @@ bool GridEnterKey(QTableView* grid, int key, bool enableJump);
 // (visible rows and a bounded sample) when enabled; data cells do nothing.
 void GridDblClickAutoSize(QTableView* grid, int row, int column, bool enabled);
 
+// True when a cell of the row other than a check box holds text.
+bool GridRowUsed(const QTableView* grid, int row);
+
 // Rows below move up by one; the last row becomes empty.
 void GridDeleteRow(QTableView* grid, int row);
 

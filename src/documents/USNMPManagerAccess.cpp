@@ -42,6 +42,7 @@ enum : int {
     HintCopyRow = 652,
     HintPasteRow = 653,
     TxtSurplusRows = 662,
+    TxtInsertLosesLastRow = 663,
 };
 
 constexpr int kClientWidth = 1230;
@@ -386,6 +387,11 @@ void TFSNMPManagerAccess::Btn_DelRowClick()
 void TFSNMPManagerAccess::Btn_InsRowClick()
 {
     commitOpenEditor();
+    // The last row falls off the table: asked first when it holds a request.
+    const int last = m_model->rowCount();
+    if (kv::GridRowUsed(ACG_SNMP, last)
+        && !m_services.messages->question(this, m_state.Text(TxtInsertLosesLastRow), kv::IMessageService::Default::No))
+        return;
     kv::GridInsertRow(ACG_SNMP, kv::GridCurrentRow(ACG_SNMP));
 }
 

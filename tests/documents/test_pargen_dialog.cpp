@@ -443,6 +443,7 @@ void TestParGenDialog::cancelAnsweredNo()
     QTest::keyClick(f.dlg->focusWidget(), Qt::Key_Escape); // Escape is Cancel, question included
     QCOMPARE(f.messages.log.size(), 1);
     QCOMPARE(f.messages.log[0].kind, QStringLiteral("question"));
+    QVERIFY(f.messages.log[0].byDefault == kv::IMessageService::Default::No); // Enter keeps the changes
     QVERIFY(f.dlg->isVisible());
     QCOMPARE(e->text(), QStringLiteral("77"));
     QCOMPARE(readAll(f.state.ParGenPath), QByteArray("<Par_Gen/>"));

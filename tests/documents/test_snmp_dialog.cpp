@@ -172,17 +172,33 @@ void TestSnmpDialog::insertRow()
 {
     DialogFixture f;
     QVERIFY(f.open(512));
+    // Row 512 holds a request: asked first, and Enter alone keeps it.
     f.setCurrent(1, kv::ColIpAddress);
     f.click("Btn_InsRow");
-    QVERIFY(f.messages.log.isEmpty());
+    QCOMPARE(f.messages.log.size(), 1);
+    QCOMPARE(f.messages.log.at(0).kind, QStringLiteral("question"));
+    QCOMPARE(f.messages.log.at(0).text, f.state.Text(663));
+    QVERIFY(f.messages.log.at(0).byDefault == kv::IMessageService::Default::No);
+    for (int r = 1; r <= 512; ++r)
+        QCOMPARE(f.row(r), numberedRow(r));
+
+    f.messages.log.clear();
+    f.messages.answers = {true};
+    f.click("Btn_InsRow");
+    QCOMPARE(f.messages.log.size(), 1);
     QCOMPARE(f.row(1), SnmpRequest()); // Enable included: the new row is disabled
     for (int r = 2; r <= 512; ++r)
         QCOMPARE(f.row(r), numberedRow(r - 1)); // the former row 512 is gone
     // The empty row would end the table: OK refuses instead of dropping the rest.
     QCOMPARE(kv::CheckSnmpRequests(f.model->rows()).row, 1);
 
+    // Row 512 is now empty but for its check boxes: it falls off unasked.
+    f.messages.log.clear();
+    for (int c = 1; c <= kv::SnmpFieldCount; ++c)
+        f.model->setData(f.model->index(511, c), SnmpRequest::ResetRow().field(c), Qt::EditRole);
     f.setCurrent(3, kv::ColOid);
     f.click("Btn_InsRow");
+    QVERIFY(f.messages.log.isEmpty());
     QCOMPARE(f.row(3), SnmpRequest());
     QCOMPARE(f.row(4), numberedRow(2));
 }

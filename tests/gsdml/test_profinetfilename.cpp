@@ -189,6 +189,7 @@ void TestProfinetFileName::overwriteQuestion()
     QCOMPARE(f.messages.log.size(), 1);
     QCOMPARE(f.messages.log.at(0).kind, QStringLiteral("question"));
     QCOMPARE(f.messages.log.at(0).text, kOverwriteText);
+    QVERIFY(f.messages.log.at(0).byDefault == kv::IMessageService::Default::No); // Enter keeps the old file
     const QByteArray doc = readAll(f.target());
     if (yes)
         QVERIFY(doc.endsWith("</ISO15745Profile>\r\n"));

@@ -47,6 +47,8 @@ enum : int {
 
 constexpr int kClientWidth = 1230;
 constexpr int kClientHeight = 337;
+constexpr int kMinClientWidth = 606 + 110 + 16; // right edge of the last button, and a margin
+constexpr int kMinClientHeight = 240;           // title, header, four rows, scroll bar, buttons
 
 // Per grid column 0..16: header text, column hint (none for 0), width.
 struct ColumnSpec {
@@ -126,6 +128,9 @@ TFSNMPManagerAccess::TFSNMPManagerAccess(kv::AppState& state, kv::UiServices& se
     connect(Btn_PasteRow, &QPushButton::clicked, this, &TFSNMPManagerAccess::Btn_PasteRowClick);
 
     resize(kClientWidth, kClientHeight);
+    // Small enough for a small screen, large enough for every button and a
+    // few rows of the grid.
+    setMinimumSize(kMinClientWidth, kMinClientHeight);
     Set_Lang();
 }
 

@@ -2,13 +2,12 @@
 #include "common/Files.h"
 
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QSaveFile>
 
 #ifdef Q_OS_UNIX
+#include <QRandomGenerator>
+
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,6 +16,15 @@
 namespace kv {
 
 namespace {
+
+WriteStepObserver g_observer = nullptr;
+void* g_observerContext = nullptr;
+
+void reached(WriteStep step)
+{
+    if (g_observer)
+        g_observer(step, g_observerContext);
+}
 
 bool fail(QString* error, const QString& path, const QString& reason)
 {
@@ -27,16 +35,25 @@ bool fail(QString* error, const QString& path, const QString& reason)
 
 #ifdef Q_OS_UNIX
 
-// The bytes go to a new file beside the target, which then replaces the
-// target in one rename: a crash, a kill or a full disk leaves the old file
-// whole.  No sync to disk is forced (it costs some 10 ms a file); replacing
-// by rename is what the file systems order their writes around (ext4, for
-// one, starts writing the new file's data at that rename).
-//
-// With swap, the new file and the old one exchange their names instead and
-// the old one is then removed.  The exchange is just as atomic but does not
-// start that write-out, which costs more than the rest of the write.
-bool writeUnix(const QString& path, const QByteArray& data, QString* error, bool swap)
+bool writeAll(int fd, const QByteArray& data, int* err)
+{
+    const char* p = data.constData();
+    qsizetype left = data.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, size_t(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            *err = n < 0 ? errno : ENOSPC;
+            return false;
+        }
+        p += n;
+        left -= n;
+    }
+    return true;
+}
+
+bool writeDurably(const QString& path, const QByteArray& data, QString* error)
 {
     const QByteArray target = QFile::encodeName(path);
     const QByteArray tmp = target + ".kvtmp." + QByteArray::number(::getpid()) + '.'
@@ -48,55 +65,47 @@ bool writeUnix(const QString& path, const QByteArray& data, QString* error, bool
     const int fd = ::open(tmp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0)
         return fail(error, path, SystemReason(errno));
-    const char* p = data.constData();
-    qsizetype left = data.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, size_t(left));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const int err = n < 0 ? errno : ENOSPC;
-            ::close(fd);
-            ::unlink(tmp.constData());
-            return fail(error, path, SystemReason(err));
-        }
-        p += n;
-        left -= n;
-    }
+    const auto abandon = [&](int err) {
+        ::close(fd);
+        ::unlink(tmp.constData());
+        return fail(error, path, SystemReason(err));
+    };
+    int err = 0;
+    if (!writeAll(fd, data, &err))
+        return abandon(err);
     if (hadTarget)
         (void)::fchmod(fd, old.st_mode & 07777); // keep the permissions the file had
+    if (::fsync(fd) != 0)
+        return abandon(errno);
+    reached(WriteStep::DataFlushed);
     if (::close(fd) != 0) {
-        const int err = errno;
+        err = errno;
         ::unlink(tmp.constData());
         return fail(error, path, SystemReason(err));
     }
-#ifdef RENAME_EXCHANGE
-    if (swap && hadTarget
-        && ::renameat2(AT_FDCWD, tmp.constData(), AT_FDCWD, target.constData(), RENAME_EXCHANGE) == 0) {
-        // The temporary name now holds the old bytes.  Should the removal
-        // fail, a stray file is left beside the target, never a wrong one.
-        (void)::unlink(tmp.constData());
-        return true;
-    }
-#else
-    Q_UNUSED(swap);
-#endif
-    // No old file, or a file system that cannot exchange names.
     if (::rename(tmp.constData(), target.constData()) != 0) {
-        const int err = errno;
+        err = errno;
         ::unlink(tmp.constData());
         return fail(error, path, SystemReason(err));
+    }
+    reached(WriteStep::Replaced);
+    // The new name lives in the folder: flush it too.  The file is in place
+    // by now, so a folder that cannot be flushed is no failure of the write.
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        if (::fsync(dirFd) == 0)
+            reached(WriteStep::FolderFlushed);
+        ::close(dirFd);
     }
     return true;
 }
-#endif
 
-bool writeAtomic(const QString& path, const QByteArray& data, QString* error, bool swap)
-{
-#ifdef Q_OS_UNIX
-    return writeUnix(path, data, error, swap);
 #else
-    Q_UNUSED(swap);
+
+// QSaveFile flushes the new file to the disk before it replaces the old one.
+bool writeDurably(const QString& path, const QByteArray& data, QString* error)
+{
     if (QFileInfo(path).isDir())
         return fail(error, path, QStringLiteral("Is a directory"));
     QSaveFile file(path);
@@ -109,20 +118,24 @@ bool writeAtomic(const QString& path, const QByteArray& data, QString* error, bo
     }
     if (!file.commit())
         return fail(error, path, file.errorString());
+    reached(WriteStep::DataFlushed);
+    reached(WriteStep::Replaced);
     return true;
-#endif
 }
+
+#endif
 
 } // namespace
 
 bool WriteFileAtomic(const QString& path, const QByteArray& data, QString* error)
 {
-    return writeAtomic(path, data, error, false);
+    return writeDurably(path, data, error);
 }
 
-bool WriteRebuiltFileAtomic(const QString& path, const QByteArray& data, QString* error)
+void SetWriteStepObserver(WriteStepObserver observer, void* context)
 {
-    return writeAtomic(path, data, error, true);
+    g_observer = observer;
+    g_observerContext = context;
 }
 
 } // namespace kv

@@ -380,7 +380,7 @@ CompileOutcome Compiler::WriteBankFile(const QString& bankPath) const
     QString error;
     // The image is compiled again before every update: the cheaper
     // replacement is enough for it.
-    if (!WriteRebuiltFileAtomic(bankPath, m_output.left(m_imageLength), &error)) {
+    if (!WriteFileAtomic(bankPath, m_output.left(m_imageLength), &error)) {
         r.status = CompileOutcome::WriteError;
         r.message = error;
     }

@@ -1,7 +1,7 @@
 // Start-up, language load, GSDML write and the configurator's memory.
 #include "Bench.h"
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "gsdml/ProfinetXml.h"
 #include "lang/Language.h"
 

@@ -1,6 +1,6 @@
 #include "Bench.h"
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "common/UServices.h"
 #include "documents/SnmpRequests.h"
 #include "documents/SnmpTableModel.h"

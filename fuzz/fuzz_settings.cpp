@@ -1,5 +1,5 @@
 // Any bytes as Tessaran.xml: reading never fails and never crashes.
-#include "app/AppSettings.h"
+#include "state/AppSettings.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,7 +4,7 @@
 #include <QtTest>
 
 #include "TestFiles.h"
-#include "app/AppSettings.h"
+#include "state/AppSettings.h"
 #include "compiler/Compiler.h"
 #include "documents/CommParams.h"
 #include "documents/SnmpRequests.h"

@@ -1,7 +1,7 @@
 #pragma once
 #include <QDialog>
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "common/UServices.h"
 
 class QLabel;

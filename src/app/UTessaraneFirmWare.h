@@ -4,7 +4,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "common/UServices.h"
 
 class TFNew_Project;

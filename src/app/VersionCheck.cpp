@@ -1,6 +1,6 @@
 #include "app/VersionCheck.h"
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "common/NumberRule.h"
 #include "common/TextRules.h"
 #include "common/Vendor.h"

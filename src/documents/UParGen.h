@@ -2,7 +2,7 @@
 #include <QDialog>
 #include <QVector>
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "common/UServices.h"
 #include "documents/CommParams.h"
 

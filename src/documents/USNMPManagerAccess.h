@@ -2,7 +2,7 @@
 #include <QDialog>
 #include <QStringList>
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "common/UServices.h"
 
 class QAbstractButton;

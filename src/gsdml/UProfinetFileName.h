@@ -2,7 +2,7 @@
 #include <QDate>
 #include <QDialog>
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "common/UServices.h"
 
 class QLabel;

@@ -2,7 +2,7 @@
 #include <QDialog>
 #include <pugixml.hpp>
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "common/UServices.h"
 #include "update/IcmpEcho.h"
 

@@ -3,7 +3,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "common/UServices.h"
 
 struct AppFixture {

@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "app/AppSettings.h"
+#include "state/AppSettings.h"
 
 Q_DECLARE_METATYPE(kv::AppSettings)
 

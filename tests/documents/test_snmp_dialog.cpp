@@ -9,7 +9,7 @@
 #include <QTableView>
 
 #include "TestFiles.h"
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "common/UServices.h"
 #include "documents/SnmpRequests.h"
 #include "documents/SnmpTableModel.h"

@@ -1,4 +1,4 @@
-#include "app/AppSettings.h"
+#include "state/AppSettings.h"
 
 #include "common/AtomicFile.h"
 #include "common/XmlUtil.h"

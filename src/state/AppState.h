@@ -2,7 +2,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "app/AppSettings.h"
+#include "state/AppSettings.h"
 #include "lang/LangTable.h"
 
 namespace kv {

@@ -5,10 +5,8 @@ namespace kv {
 namespace {
 
 inline ushort code(QChar c) { return c.unicode(); }
-inline ushort code(char c) { return ushort(uchar(c)); }
 
-template <class Ch>
-int hexDigit(Ch c)
+int hexDigit(QChar c)
 {
     const ushort u = code(c);
     if (u >= '0' && u <= '9') return u - '0';
@@ -17,8 +15,7 @@ int hexDigit(Ch c)
     return -1;
 }
 
-template <class Text>
-bool toInt32(const Text& text, qint32& value)
+bool toInt32(QStringView text, qint32& value)
 {
     const qsizetype n = text.size();
     qsizetype i = 0;
@@ -74,16 +71,6 @@ bool toInt32(const Text& text, qint32& value)
 }
 
 } // namespace
-
-bool ToInt32(const QString& text, qint32& value)
-{
-    return toInt32(text, value);
-}
-
-bool ToInt32(QByteArrayView utf8, qint32& value)
-{
-    return toInt32(utf8, value);
-}
 
 bool ToInt32(QStringView text, qint32& value)
 {

@@ -1,5 +1,4 @@
 #pragma once
-#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 #include <QtGlobal>
@@ -11,11 +10,6 @@ namespace kv {
 // leading "$", "x"/"X" or "0x"/"0X".  Anything else (an empty text, trailing
 // blanks, a value beyond 32 bits) does not convert.  Hexadecimal texts may
 // use the whole 32-bit pattern ($FFFFFFFF is -1), as the device tools do.
-bool ToInt32(const QString& text, qint32& value);
-
-// The same rule over UTF-8 bytes (any byte outside ASCII fails, as any
-// character that is not a blank, sign or digit does).
-bool ToInt32(QByteArrayView utf8, qint32& value);
 bool ToInt32(QStringView text, qint32& value);
 
 // Convenience: the converted value, or fallback when the text does not convert.

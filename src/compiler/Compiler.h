@@ -56,32 +56,24 @@ public:
     const QByteArray& Output() const { return m_output; }
     int ImageLength() const { return m_imageLength; }
 
-    // The request table is read straight from its bytes when it has the
-    // plain form the editor writes, else through the XML parser.  Off, the
-    // parser reads every table (tests compare the two).
-    void UsePlainTableScan(bool on) { m_plainScan = on; }
-
 private:
     struct RowValues;
     // Compiles documents already read (each FileRead tells whether it was
     // there).  The first error stops the compile, in this order: reading
     // ParGen.xml, parsing it, reading the table, parsing the table.
     CompileOutcome compile(const FileRead& parGenRead, const QByteArray& parGen, const QString& parGenName,
-                           const FileRead& tableRead, const QString& tableName);
+                           const FileRead& tableRead, const QByteArray& tableBytes, const QString& tableName);
     // The steps of a compile, on already loaded documents (null: the
     // document does not exist).
     void CompileCommParams(const pugi::xml_document* doc);
     void CompileRequests(const pugi::xml_document* doc);
-    bool compilePlainTable(QByteArray& bytes);
     void beginRequests();
     void compileRow(const RowValues& r);
 
     ConfigImage m_image;
     QByteArray m_output;
-    QByteArray m_tableBytes; // the table document's bytes, kept for the next compile
     int m_imageLength = 0;
     int m_surplus = 0;
-    bool m_plainScan = true;
 };
 
 } // namespace kv

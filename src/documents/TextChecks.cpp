@@ -9,21 +9,17 @@ namespace kv {
 
 namespace {
 
-inline bool isDot(QChar c) { return c == QLatin1Char('.'); }
-inline bool isDot(char c) { return c == '.'; }
-
-template <class View>
-bool checkIpAddress(View text, std::array<quint8, 4>& bytes)
+bool checkIpAddress(QStringView text, std::array<quint8, 4>& bytes)
 {
     if (text.isEmpty())
         return true;
     bool invalid = false;
-    View rest = text;
+    QStringView rest = text;
     for (int i = 0; i < 4; ++i) {
-        View part;
+        QStringView part;
         if (i < 3) {
             qsizetype dot = 0;
-            while (dot < rest.size() && !isDot(rest.at(dot)))
+            while (dot < rest.size() && rest.at(dot) != QLatin1Char('.'))
                 ++dot;
             // Without a "." left the part is empty: "10.1.2" gives 10.1.0.2.
             if (dot < rest.size()) {
@@ -49,11 +45,6 @@ bool checkIpAddress(View text, std::array<quint8, 4>& bytes)
 bool CheckIpAddressText(const QString& text, std::array<quint8, 4>& bytes)
 {
     return checkIpAddress(QStringView(text), bytes);
-}
-
-bool CheckIpAddressText(QByteArrayView utf8, std::array<quint8, 4>& bytes)
-{
-    return checkIpAddress(utf8, bytes);
 }
 
 int CheckOidText(const QString& text)

@@ -1,5 +1,4 @@
 #pragma once
-#include <QByteArrayView>
 #include <QString>
 #include <array>
 
@@ -10,8 +9,6 @@ namespace kv {
 // leftmost number; a part that is not an integer 0..255 gives 0; an empty
 // text sets no byte at all.
 bool CheckIpAddressText(const QString& text, std::array<quint8, 4>& bytes);
-// The same check on UTF-8 bytes (for readers that work on the document's bytes).
-bool CheckIpAddressText(QByteArrayView utf8, std::array<quint8, 4>& bytes);
 
 // 0 for a valid OID text, else the code of the first failed test:
 // 1 longer than 64, 2 empty or a character other than digits and ".", 3 leading ".",

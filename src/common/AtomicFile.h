@@ -19,5 +19,7 @@ enum class WriteStep { DataFlushed, Replaced, FolderFlushed };
 using WriteStepObserver = void (*)(WriteStep step, void* context);
 // Installs (or, with nullptr, removes) the one observer of every write.
 void SetWriteStepObserver(WriteStepObserver observer, void* context);
+// Reports a step to the observer (for the platform parts of the writer).
+void ReachedWriteStep(WriteStep step);
 
 } // namespace kv

@@ -22,11 +22,13 @@ struct FileRead {
 // Documents of 2 GiB and more are not read.
 constexpr qint64 MaxDocumentFileSize = (qint64(1) << 31) - 1;
 
-// Reads the whole file into bytes, which keep their allocation from earlier
-// calls, with room for spare more bytes after them.  A file larger than
-// maxSize is not read.  Only a regular file is read: a pipe or a device
-// named like a document could block the window or never end.
-FileRead ReadWholeFile(const QString& path, QByteArray& bytes, qsizetype spare = 0,
-                       qint64 maxSize = MaxDocumentFileSize);
+// Reads the whole file into bytes.  A file larger than maxSize is not read.
+// Only a regular file is read: a pipe or a device named like a document
+// could block the window or never end.
+FileRead ReadWholeFile(const QString& path, QByteArray& bytes, qint64 maxSize = MaxDocumentFileSize);
+
+// The Error outcomes of ReadWholeFile, for its platform parts.
+FileRead FileReadError(const QString& path, const QString& reason);
+FileRead FileTooLarge(const QString& path);
 
 } // namespace kv

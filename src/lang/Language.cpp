@@ -140,7 +140,7 @@ LanguageFile ReadLanguageFileContents(const QString& path)
     QByteArray bytes;
     // The size limit is far beyond any real text table; it keeps a stray
     // large file from taking the configurator's memory.
-    const FileRead r = ReadWholeFile(path, bytes, 0, MaxLanguageFileSize);
+    const FileRead r = ReadWholeFile(path, bytes, MaxLanguageFileSize);
     if (r.status == FileRead::Missing)
         f.error = FileMessage(path, QStringLiteral("No such file"));
     else if (r.tooLarge)

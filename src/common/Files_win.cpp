@@ -1,0 +1,34 @@
+#include "common/Files.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace kv {
+
+// Only a regular file is read: a device or pipe name could block the window.
+FileRead ReadWholeFile(const QString& path, QByteArray& bytes, qint64 maxSize)
+{
+    bytes.resize(0);
+    const QFileInfo fi(path);
+    if (!fi.exists())
+        return FileRead(); // Missing
+    if (fi.isDir())
+        return FileReadError(path, QStringLiteral("Is a directory"));
+    if (!fi.isFile())
+        return FileReadError(path, QStringLiteral("Not a regular file"));
+    if (fi.size() > maxSize)
+        return FileTooLarge(path);
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return FileReadError(path, f.errorString());
+    bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError) {
+        bytes.resize(0);
+        return FileReadError(path, f.errorString());
+    }
+    FileRead r;
+    r.status = FileRead::Ok;
+    return r;
+}
+
+} // namespace kv

@@ -2,6 +2,8 @@
 #include <QElapsedTimer>
 #include <QString>
 
+#include <string>
+
 namespace kv {
 
 // One ICMP echo at a time.
@@ -37,6 +39,14 @@ private:
     quint32 m_cachedAddress = 0;
     QElapsedTimer m_cachedAt;
 };
+
+// Platform parts of the echo client (IcmpEcho_posix.cpp, IcmpEcho_win.cpp).
+// A blocking IPv4 name lookup: true with the address in network order, else
+// false with the system's reason.
+bool LookupIPv4Blocking(const std::string& name, quint32& address, QString* reason);
+// One echo request to target (network order), waiting up to timeoutMs for
+// its reply; Error only when no echo could be sent.
+IEchoClient::Result SendOneEcho(quint32 target, int timeoutMs, quint16 sequence, QString* error);
 
 // The four decimal numbers of a dotted IPv4 text ("192.168.002.010"), in
 // network order; false when the text is not of that form.

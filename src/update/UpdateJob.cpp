@@ -43,11 +43,7 @@ void appendOperation(pugi::xml_node operations, const OperationValues& v, bool r
 
 QString UpdaterProgramPath(const QString& exeDir)
 {
-#ifdef Q_OS_WIN
-    return exeDir + QStringLiteral("/Ethernet_Update.exe");
-#else
-    return exeDir + QStringLiteral("/Ethernet_Update");
-#endif
+    return exeDir + QStringLiteral("/Ethernet_Update") + QLatin1String(KV_EXECUTABLE_SUFFIX);
 }
 
 QString UpdateJobPath(const QString& exeDir)

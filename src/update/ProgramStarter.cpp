@@ -3,14 +3,9 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
-#include <QFile>
 #include <QProcess>
 #include <QThread>
 
-#ifndef Q_OS_WIN
-#include <cerrno>
-#include <signal.h>
-#endif
 
 namespace kv {
 
@@ -56,42 +51,19 @@ void waitStep(int ms)
 
 } // namespace
 
-bool ProcessIsRunning(qint64 pid)
-{
-    if (pid <= 0)
-        return false;
-#ifdef Q_OS_WIN
-    Q_UNUSED(pid);
-    return false;
-#else
-    if (::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
-        return false;
-    // A process that ended stays a zombie until its parent reaps it; where
-    // nobody reaps (a container without a proper init) it must not look as
-    // if it ran on.
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (stat.open(QIODevice::ReadOnly)) {
-        const QByteArray line = stat.readAll();
-        const int close = line.lastIndexOf(')');
-        if (close >= 0 && close + 2 < line.size() && (line[close + 2] == 'Z' || line[close + 2] == 'X'))
-            return false;
-    }
-    return true;
-#endif
-}
-
 void ProcessStarter::Start_Program(const QString& program, const QString& parameters, bool hidden, int limitMs)
 {
     Q_UNUSED(hidden); // the program decides how to show itself on this platform
     m_lastPid = 0;
-    QProcess process;
-    process.setProgram(program);
-    process.setArguments(QProcess::splitCommand(parameters));
+    QProcess start;
+    start.setProgram(program);
+    start.setArguments(QProcess::splitCommand(parameters));
     qint64 pid = 0;
-    if (!process.startDetached(&pid) || pid <= 0)
+    if (!start.startDetached(&pid) || pid <= 0)
         return; // a failed start is not reported
 
     m_lastPid = pid;
+    const ProcessWatch process(pid);
     InputBlocker blocker;
     QCoreApplication* app = QCoreApplication::instance();
     if (app)
@@ -99,7 +71,7 @@ void ProcessStarter::Start_Program(const QString& program, const QString& parame
     QElapsedTimer clock;
     clock.start();
     for (;;) {
-        if (!ProcessIsRunning(pid)) {
+        if (!process.running()) {
             waitStep(10);
             break;
         }

@@ -31,8 +31,24 @@ private:
     qint64 m_lastPid = 0;
 };
 
-// True while the process of that id exists and has not ended (a process
-// that ended but was not yet reaped by its parent counts as ended).
+// Watches a started process by its id until it ends (one small file per
+// platform: ProgramStarter_posix.cpp, ProgramStarter_win.cpp).
+class ProcessWatch {
+public:
+    explicit ProcessWatch(qint64 pid);
+    ~ProcessWatch();
+    ProcessWatch(const ProcessWatch&) = delete;
+    ProcessWatch& operator=(const ProcessWatch&) = delete;
+    // True while the process exists and has not ended (a process that ended
+    // but was not yet reaped by its parent counts as ended).
+    bool running() const;
+
+private:
+    qint64 m_pid;
+    void* m_handle = nullptr; // the process handle, where the platform has one
+};
+
+// ProcessWatch(pid).running().
 bool ProcessIsRunning(qint64 pid);
 
 } // namespace kv

@@ -1,0 +1,168 @@
+#!/usr/bin/env bash
+# Builds the Windows x86-64 release of the configurator, the command-line
+# companion and the stand-in updater, cross-compiled with Debian's mingw-w64
+# against a static Qt built from Debian's own qtbase source.
+#
+#   scripts/windows.sh            toolchain (cached), then the project and the zip
+#   scripts/windows.sh --test     the same, then every test program under Wine
+#   scripts/windows.sh --toolchain-only
+#
+# Static Qt and pugixml are built once into $KV_WIN_CACHE (default
+# ~/.cache/kv52013) and reused while their recipe stays the same.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+ROOT="$PWD"
+
+MODE="${1:-build}"
+CACHE="${KV_WIN_CACHE:-$HOME/.cache/kv52013}"
+QT_VERSION=6.4.2
+QT_PREFIX="$CACHE/qt-$QT_VERSION-mingw64"
+PUGI_PREFIX="$CACHE/pugixml-mingw64"
+SRC_DIR="$CACHE/src"
+JOBS="$(nproc)"
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+
+say() { echo "== $*"; }
+
+# --- what the build needs from Debian --------------------------------------
+install_packages() {
+  local packages=(g++-mingw-w64-x86-64-posix wine64 qt6-base-dev qt6-base-dev-tools cmake ninja-build
+                  dpkg-dev xz-utils zip unzip pkg-config)
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    say "installing ${missing[*]}"
+    $SUDO apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+}
+
+# Fetches a Debian source package into $SRC_DIR; the deb-src entry lives in a
+# file of its own only while it is needed.
+fetch_source() {
+  local package="$1"
+  mkdir -p "$SRC_DIR"
+  if compgen -G "$SRC_DIR/$package-*/" >/dev/null; then
+    return
+  fi
+  local list=/etc/apt/sources.list.d/kv52013-src.sources
+  say "fetching Debian's $package source"
+  $SUDO tee "$list" >/dev/null <<'EOF'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+EOF
+  $SUDO apt-get update -qq -o Dir::Etc::sourcelist="$list" -o Dir::Etc::sourceparts=- -o APT::Get::List-Cleanup=0
+  (cd "$SRC_DIR" && apt-get source -qq --download-only "$package" && dpkg-source -x "$(ls ${package}_*.dsc | head -1)" >/dev/null)
+  $SUDO rm -f "$list"
+  $SUDO apt-get update -qq
+}
+
+# The recipe of the static Qt: a change here rebuilds the cache.
+QT_CONFIGURE=(
+  -release -static -static-runtime -prefix "$QT_PREFIX"
+  -xplatform win32-g++ -device-option CROSS_COMPILE=x86_64-w64-mingw32-
+  -qt-host-path /usr
+  -nomake examples -nomake tests
+  -opensource -confirm-license
+  -no-opengl -no-dbus -no-icu -no-glib -no-fontconfig -no-openssl -schannel
+  -qt-zlib -qt-pcre -qt-freetype -qt-harfbuzz -qt-libpng -qt-libjpeg
+  -no-feature-sql -no-feature-printsupport -no-feature-concurrent -no-feature-testlib_selfcover
+  -no-feature-tabletevent
+  -submodules qtbase
+  --
+  -DCMAKE_C_COMPILER=x86_64-w64-mingw32-gcc-posix
+  -DCMAKE_CXX_COMPILER=x86_64-w64-mingw32-g++-posix
+  -DCMAKE_RC_COMPILER=x86_64-w64-mingw32-windres
+  -DCMAKE_SYSTEM_NAME=Windows
+  -DQT_BUILD_TOOLS_WHEN_CROSSCOMPILING=OFF
+  -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
+)
+
+recipe_stamp() {
+  { printf '%s\n' "${QT_CONFIGURE[@]}"; sed -n '/^# The recipe of the static Qt/,/^)/p' "$0"; } | sha256sum | cut -c1-16
+}
+
+build_qt() {
+  local stamp; stamp="$(recipe_stamp)"
+  if [ -f "$QT_PREFIX/.kv-recipe" ] && [ "$(cat "$QT_PREFIX/.kv-recipe")" = "$stamp" ]; then
+    say "static Qt for Windows: cached in $QT_PREFIX"
+    return
+  fi
+  fetch_source qt6-base
+  local src; src="$(ls -d "$SRC_DIR"/qt6-base-*/ | head -1)"
+  local build="$CACHE/build-qt"
+  rm -rf "$build" "$QT_PREFIX"
+  mkdir -p "$build"
+  say "building static Qt $QT_VERSION for Windows (about 35 minutes on 2 cores; log: $CACHE/qt-build.log)"
+  (
+    cd "$build"
+    "$src/configure" "${QT_CONFIGURE[@]}"
+    cmake --build . --parallel "$JOBS"
+    cmake --install .
+  ) >"$CACHE/qt-build.log" 2>&1 || { tail -40 "$CACHE/qt-build.log"; exit 1; }
+  echo "$stamp" >"$QT_PREFIX/.kv-recipe"
+  rm -rf "$build"
+}
+
+build_pugixml() {
+  if [ -f "$PUGI_PREFIX/.kv-done" ]; then
+    say "pugixml for Windows: cached in $PUGI_PREFIX"
+    return
+  fi
+  fetch_source pugixml
+  local src; src="$(ls -d "$SRC_DIR"/pugixml-*/ | head -1)"
+  local build="$CACHE/build-pugixml"
+  rm -rf "$build" "$PUGI_PREFIX"
+  say "building pugixml for Windows"
+  cmake -S "$src" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF -DPUGIXML_BUILD_TESTS=OFF \
+    -DCMAKE_INSTALL_PREFIX="$PUGI_PREFIX" >/dev/null
+  cmake --build "$build" >/dev/null
+  cmake --install "$build" >/dev/null
+  touch "$PUGI_PREFIX/.kv-done"
+  rm -rf "$build"
+}
+
+install_packages
+mkdir -p "$CACHE"
+build_qt
+build_pugixml
+[ "$MODE" = "--toolchain-only" ] && exit 0
+
+BUILD="$ROOT/build-windows"
+say "building the project for Windows into $BUILD"
+cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
+  -DCMAKE_BUILD_TYPE=Release -DKV_WIN_CACHE="$CACHE" >/dev/null
+cmake --build "$BUILD" --parallel "$JOBS"
+
+# The archive: unzipped anywhere and started by double-click.
+VERSION="$(sed -n 's/^project(kv52013 VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt")"
+NAME="KV52013-$VERSION-win64"
+STAGE="$BUILD/$NAME"
+rm -rf "$STAGE" "$BUILD/$NAME.zip"
+mkdir -p "$STAGE/LANGUAGE"
+cp "$BUILD/bin/kv52013.exe" "$BUILD/bin/kv52013-cli.exe" "$BUILD/bin/Ethernet_Update.exe" "$STAGE/"
+cp "$ROOT"/languages/*.lng "$ROOT"/languages/*.bmp "$STAGE/LANGUAGE/"
+cp "$ROOT/scripts/windows-readme.txt" "$STAGE/README.txt"
+(cd "$BUILD" && zip -qr "$NAME.zip" "$NAME")
+say "archive: $BUILD/$NAME.zip"
+
+[ "$MODE" = "--test" ] || exit 0
+
+# Every test program under Wine, offscreen, through the same ctest list as on
+# Linux; scripts/wine-run.sh is the test programs' emulator.
+export WINEPREFIX="$BUILD/wineprefix"
+export WINEDEBUG=-all
+unset DISPLAY
+if [ ! -d "$WINEPREFIX" ]; then
+  say "making a Wine prefix"
+  timeout 300 /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1 || true
+fi
+say "running the tests under Wine"
+(cd "$BUILD" && ctest --output-on-failure -j"$JOBS")

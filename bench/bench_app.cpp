@@ -27,8 +27,8 @@ KV_BENCH(benchStartup, "start-up to main window shown (process, median)")
     // The probe runs in a copy of the program's folder layout: a fresh
     // workspace, so that no earlier settings or languages weigh in.
     QTemporaryDir ws;
-    const QString exe = ws.path() + QStringLiteral("/kv52013");
-    if (!QFile::copy(binDir() + QStringLiteral("/kv52013"), exe)) {
+    const QString exe = ws.path() + QStringLiteral("/kv52013" KV_EXE_SUFFIX);
+    if (!QFile::copy(binDir() + QStringLiteral("/kv52013" KV_EXE_SUFFIX), exe)) {
         ctx.report(QStringLiteral("start-up: kv52013 not built"), 0, QStringLiteral("-"));
         return;
     }

@@ -15,7 +15,7 @@ inline CliRun runCli(const QStringList& args, const QString& workDir = QString()
     QProcess p;
     if (!workDir.isEmpty())
         p.setWorkingDirectory(workDir);
-    p.start(QStringLiteral(KV_BIN_DIR "/kv52013-cli"), args);
+    p.start(QStringLiteral(KV_BIN_DIR "/kv52013-cli" KV_EXE_SUFFIX), args);
     CliRun r;
     if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
         return r;

@@ -150,7 +150,7 @@ void TestWorkflow::wholeWorkflow()
     const QString W = ws.path();
     // A stand-in updater that only records that it ran.
     {
-        QFile up(W + QStringLiteral("/Ethernet_Update"));
+        QFile up(W + QStringLiteral("/Ethernet_Update" KV_EXE_SUFFIX));
         QVERIFY(up.open(QIODevice::WriteOnly));
         up.write("#!/bin/sh\necho ran > \"$(dirname \"$0\")/updater-ran.txt\"\n");
         up.close();

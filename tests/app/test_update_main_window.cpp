@@ -26,7 +26,8 @@ void TestUpdateMainWindow::updateDeviceStep()
         QSKIP(qPrintable(QStringLiteral("this machine allows no ICMP socket to this user: ") + probe));
 
     QTemporaryDir dir;
-    QVERIFY(QFile::copy(QStringLiteral(KV_BIN_DIR "/Ethernet_Update"), dir.path() + QStringLiteral("/Ethernet_Update")));
+    QVERIFY(QFile::copy(QStringLiteral(KV_BIN_DIR "/Ethernet_Update" KV_EXE_SUFFIX),
+                        dir.path() + QStringLiteral("/Ethernet_Update" KV_EXE_SUFFIX)));
     QVERIFY(QDir().mkpath(dir.path() + QStringLiteral("/MASTER")));
     {
         QFile fw(dir.path() + QStringLiteral("/MASTER/Img52013.sim"));

@@ -270,7 +270,7 @@ void TestCommParams::checkCommand()
     QFETCH(int, exitCode);
     QFETCH(QString, out);
     QFETCH(QString, err);
-    const QString cli = QStringLiteral(KV_BIN_DIR "/kv52013-cli");
+    const QString cli = QStringLiteral(KV_BIN_DIR "/kv52013-cli" KV_EXE_SUFFIX);
     if (!QFile::exists(cli))
         QSKIP("kv52013-cli is not built");
     QTemporaryDir empty;

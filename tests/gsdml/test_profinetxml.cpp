@@ -50,7 +50,7 @@ QByteArray line77(const QByteArray& length)
 
 QString cliPath()
 {
-    return QStringLiteral(KV_BIN_DIR "/kv52013-cli");
+    return QStringLiteral(KV_BIN_DIR "/kv52013-cli" KV_EXE_SUFFIX);
 }
 
 } // namespace

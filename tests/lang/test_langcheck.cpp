@@ -37,7 +37,7 @@ QString TestLangcheck::file(const QByteArray& bytes)
 void TestLangcheck::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    QVERIFY2(QFileInfo::exists(QStringLiteral(KV_BIN_DIR "/kv52013-cli")), "build kv52013-cli first");
+    QVERIFY2(QFileInfo::exists(QStringLiteral(KV_BIN_DIR "/kv52013-cli" KV_EXE_SUFFIX)), "build kv52013-cli first");
 }
 
 void TestLangcheck::json_data()

@@ -11,7 +11,7 @@ struct UpdaterFixture {
     QTemporaryDir dir;
 
     QString exeDir() const { return dir.path(); }
-    QString updater() const { return dir.path() + QStringLiteral("/Ethernet_Update"); }
+    QString updater() const { return dir.path() + QStringLiteral("/Ethernet_Update" KV_EXE_SUFFIX); }
     QString firmware() const { return dir.path() + QStringLiteral("/MASTER/Img52013.sim"); }
     QString bank() const { return dir.path() + QStringLiteral("/PROJECTS/Plant/bin/bank.bin"); }
     QString report() const { return dir.path() + QStringLiteral("/report.txt"); }
@@ -20,7 +20,7 @@ struct UpdaterFixture {
     {
         return QDir().mkpath(dir.path() + QStringLiteral("/MASTER"))
             && QDir().mkpath(dir.path() + QStringLiteral("/PROJECTS/Plant/bin"))
-            && QFile::copy(QStringLiteral(KV_BIN_DIR "/Ethernet_Update"), updater())
+            && QFile::copy(QStringLiteral(KV_BIN_DIR "/Ethernet_Update" KV_EXE_SUFFIX), updater())
             && tryWriteFile(firmware(), QByteArray(1024, '\x5A')) && tryWriteFile(bank(), image());
     }
 

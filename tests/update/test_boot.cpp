@@ -222,7 +222,7 @@ void TestBoot::successRemembersTheChoices()
     QVERIFY(f.state.LastReadBack);
     QCOMPARE(f.recording.calls.size(), 1);
     QCOMPARE(f.recording.calls[0].program,
-             QDir::toNativeSeparators(f.state.ExeDir + QStringLiteral("/Ethernet_Update")));
+             QDir::toNativeSeparators(f.state.ExeDir + QStringLiteral("/Ethernet_Update" KV_EXE_SUFFIX)));
     QCOMPARE(f.recording.calls[0].parameters, QString());
     QCOMPARE(f.recording.calls[0].hidden, false);
 

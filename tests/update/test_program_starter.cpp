@@ -89,7 +89,7 @@ void TestProgramStarter::failedStartReturnsAtOnce()
     kv::ProcessStarter starter;
     QElapsedTimer clock;
     clock.start();
-    starter.Start_Program(dir.path() + QStringLiteral("/Ethernet_Update"), QString(), false, 60000);
+    starter.Start_Program(dir.path() + QStringLiteral("/Ethernet_Update" KV_EXE_SUFFIX), QString(), false, 60000);
     QVERIFY(clock.elapsed() < 30000);
     QCOMPARE(starter.lastPid(), qint64(0));
 }

@@ -101,9 +101,13 @@ void TFOpenConf::Load_Existing_Configuration()
 
 int TFOpenConf::Search_Open_Conf(const QString& name) const
 {
-    for (int i = 0; i < ListBox1->count(); ++i) {
-        if (ListBox1->item(i)->text().compare(name, Qt::CaseInsensitive) == 0)
-            return i;
+    // The exact name first: "Alpha" and "alpha" are two configurations
+    // where the file system tells letter cases apart.
+    for (Qt::CaseSensitivity cs : {Qt::CaseSensitive, Qt::CaseInsensitive}) {
+        for (int i = 0; i < ListBox1->count(); ++i) {
+            if (ListBox1->item(i)->text().compare(name, cs) == 0)
+                return i;
+        }
     }
     return -1;
 }

@@ -95,19 +95,25 @@ void TestNewOpen::openPreselection_data()
 {
     QTest::addColumn<QString>("open");     // open configuration's directory name, "" for none
     QTest::addColumn<QString>("expected"); // Name_Conf after showing
-    QTest::newRow("none open: first entry") << "" << "Alpha";
-    QTest::newRow("same name") << "beta" << "beta";
-    QTest::newRow("other letter case") << "BETA" << "beta";
-    QTest::newRow("not listed: first entry") << "zeta" << "Alpha";
+    QTest::addColumn<QString>("also");     // one more directory beside beta and Alpha
+    QTest::newRow("none open: first entry") << "" << "Alpha" << "";
+    QTest::newRow("same name") << "beta" << "beta" << "";
+    QTest::newRow("other letter case") << "BETA" << "beta" << "";
+    QTest::newRow("not listed: first entry") << "zeta" << "Alpha" << "";
+    QTest::newRow("exact name before other case") << "alpha" << "alpha" << "alpha";
+    QTest::newRow("exact name, other listed too") << "Alpha" << "Alpha" << "alpha";
 }
 
 void TestNewOpen::openPreselection()
 {
     QFETCH(QString, open);
     QFETCH(QString, expected);
+    QFETCH(QString, also);
     AppFixture fx;
     for (const char* d : {"beta", "Alpha"})
         QVERIFY(QDir().mkpath(fx.path(QStringLiteral("PROJECTS/") + QLatin1String(d))));
+    if (!also.isEmpty())
+        QVERIFY(QDir().mkpath(fx.path(QStringLiteral("PROJECTS/") + also)));
     fx.state->OpenProject(open);
     TFOpenConf dlg(*fx.state, fx.services);
     dlg.show();
@@ -115,7 +121,7 @@ void TestNewOpen::openPreselection()
     auto* list = dlg.findChild<QListWidget*>(QStringLiteral("ListBox1"));
     QCOMPARE(list->currentItem()->text(), expected);
     // A click picks another entry.
-    QListWidgetItem* other = list->item(expected == QLatin1String("Alpha") ? 1 : 0);
+    QListWidgetItem* other = list->item(list->item(0)->text() == expected ? 1 : 0);
     list->setCurrentItem(other);
     QCOMPARE(dlg.Name_Conf(), other->text());
 }

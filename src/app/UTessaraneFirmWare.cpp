@@ -339,7 +339,7 @@ void TFTessaraneFirmWare::Update_Device()
     const kv::CompileOutcome r = kv::CompileProjectToFile(m_state.ParGenPath, m_state.SnmpManagerPath, m_state.BankPath());
     if (!r.ok()) {
         // A stale or missing image must never reach the device.
-        m_services.messages->error(this, r.message);
+        m_services.messages->error(this, kv::CompileMessage(r, m_state.Lang));
         return;
     }
     m_boot->Form_Type = 1;

@@ -8,6 +8,7 @@
 #include "documents/CommParams.h"
 #include "documents/SnmpRequests.h"
 #include "documents/TextChecks.h"
+#include "lang/LangTable.h"
 
 #include <pugixml.hpp>
 
@@ -35,6 +36,7 @@ enum RowAttr {
 };
 
 const QString kDefCommunity = QStringLiteral("marble");
+constexpr int TxtRowRefused = 39;
 constexpr int CommunityMaxChars = 15; // the 16th byte always ends the text
 
 // Upper-cased (a to z only) and compared exactly with an upper-case ASCII
@@ -140,9 +142,10 @@ void Compiler::beginRequests()
     g.Num_Requests = 0;
     g.Request_Table_Const = RequestTableConstValue;
     m_surplus = 0;
+    m_refusedRow = 0;
 }
 
-void Compiler::compileRow(const RowValues& r)
+void Compiler::compileRow(const RowValues& r, int tableRow)
 {
     GeneralBlock& g = m_image.General;
     if (r.has(AEnable) && !r.trimmedUpperIs(AEnable, QLatin1String("Y")))
@@ -182,7 +185,15 @@ void Compiler::compileRow(const RowValues& r)
         rec.Flags |= FlagOnTimer;
     rec.Time = quint32(r.number(ATime, 1000));
     rec.Position = quint16(r.number(APosition, 0));
-    rec.Number_Bytes = quint8(r.number(ANumberBytes, 1));
+    // The record holds the byte count in one byte: a larger count would
+    // silently become another one (300 as 44), so the compile stops.
+    const qint32 bytes = r.number(ANumberBytes, 1);
+    if (bytes < 0 || bytes > 255) {
+        if (m_refusedRow == 0)
+            m_refusedRow = tableRow;
+        return;
+    }
+    rec.Number_Bytes = quint8(bytes);
     rec.ConvertFrom = ConversionCode(r.text[AConvertFrom]);
     if (r.upperIs(ACancel, QLatin1String("Y")))
         rec.Flags |= FlagCancel;
@@ -195,11 +206,14 @@ void Compiler::CompileRequests(const pugi::xml_document* doc)
     if (!doc)
         return;
     const pugi::xml_node root = FirstTopNode(*doc);
+    // Rows are numbered as the table editor shows them: every child counts.
+    int number = 0;
     for (pugi::xml_node row = root.first_child(); row; row = row.next_sibling()) {
+        ++number;
         // Only elements are rows: a comment or stray text inside the table
         // must not turn into a request with every value defaulted.
         if (row.type() == pugi::node_element)
-            compileRow(RowValues(row));
+            compileRow(RowValues(row), number);
     }
 }
 
@@ -237,6 +251,11 @@ CompileOutcome Compiler::compile(const FileRead& parGenRead, const QByteArray& p
     CompileRequests(tableRead.ok() ? &tableDoc : nullptr);
     CompileOutcome r;
     r.surplusRows = m_surplus;
+    if (m_refusedRow > 0) {
+        r.status = CompileOutcome::RowRefused;
+        r.row = m_refusedRow;
+        return r; // no image to write
+    }
     if (m_output.size() != ImageSize)
         m_output.resize(ImageSize);
     m_imageLength = m_image.WriteGeneralBlock(m_output, m_image.WriteRequestTable(m_output, 0));
@@ -277,6 +296,13 @@ CompileOutcome Compiler::WriteBankFile(const QString& bankPath) const
         r.message = error;
     }
     return r;
+}
+
+QString CompileMessage(const CompileOutcome& outcome, const LangTable& lang)
+{
+    if (outcome.status == CompileOutcome::RowRefused)
+        return lang.Get(TxtRowRefused).arg(outcome.row);
+    return outcome.message;
 }
 
 CompileOutcome CompileProjectToFile(const QString& parGenPath, const QString& snmpManagerPath,

@@ -13,12 +13,20 @@ namespace kv {
 
 // Outcome of compiling a configuration into its image file.
 struct CompileOutcome {
-    enum Status { Ok, LoadError, WriteError };
+    // RowRefused: an enabled row asks for more bytes than a request record
+    // can hold (Num Bytes outside 0..255).
+    enum Status { Ok, LoadError, WriteError, RowRefused };
     Status status = Ok;
-    QString message;      // for errors: file name and reason
+    QString message;      // for LoadError and WriteError: file name and reason
+    int row = 0;          // for RowRefused: the row's number in the table, from 1
     int surplusRows = 0;  // enabled rows beyond the 512 records, not compiled
     bool ok() const { return status == Ok; }
 };
+
+class LangTable;
+
+// What the user is told of a compile that failed.
+QString CompileMessage(const CompileOutcome& outcome, const LangTable& lang);
 
 // Compiles ParGen.xml and SNMP_Manager.xml (either may be missing) and writes
 // the 67,584-byte image to bankPath through the atomic file write.  Nothing
@@ -68,12 +76,13 @@ private:
     void CompileCommParams(const pugi::xml_document* doc);
     void CompileRequests(const pugi::xml_document* doc);
     void beginRequests();
-    void compileRow(const RowValues& r);
+    void compileRow(const RowValues& r, int tableRow);
 
     ConfigImage m_image;
     QByteArray m_output;
     int m_imageLength = 0;
     int m_surplus = 0;
+    int m_refusedRow = 0;
 };
 
 } // namespace kv

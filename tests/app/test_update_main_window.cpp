@@ -16,6 +16,7 @@ class TestUpdateMainWindow : public QObject {
     Q_OBJECT
 private slots:
     void updateDeviceStep();
+    void refusedCompileOpensNoDialog();
 };
 
 void TestUpdateMainWindow::updateDeviceStep()
@@ -80,4 +81,36 @@ void TestUpdateMainWindow::updateDeviceStep()
 }
 
 QTEST_MAIN(TestUpdateMainWindow)
+// An image the device would misread is not written and no update starts.
+void TestUpdateMainWindow::refusedCompileOpensNoDialog()
+{
+    QTemporaryDir dir;
+    QVERIFY(QDir().mkpath(dir.path() + QStringLiteral("/PROJECTS/Plant/bin")));
+    {
+        QFile t(dir.path() + QStringLiteral("/PROJECTS/Plant/SNMP_Manager.xml"));
+        QVERIFY(t.open(QIODevice::WriteOnly));
+        t.write("<SNMP_Agent_Access><row IP_Address=\"127.0.0.1\"/><row Number_Bytes=\"300\"/></SNMP_Agent_Access>");
+    }
+    kv::ScriptedMessageService messages;
+    kv::UiServices services;
+    services.messages = &messages;
+    kv::AppState state(dir.path());
+    TFTessaraneFirmWare window(state, services);
+    state.OpenProject(QStringLiteral("Plant"));
+    bool sawDialog = false;
+    QTimer::singleShot(0, this, [&] {
+        if (auto* boot = qobject_cast<TFBoot*>(QApplication::activeModalWidget())) {
+            sawDialog = true;
+            boot->reject();
+        }
+    });
+    window.Btn_Click(window.findChild<QPushButton*>(QStringLiteral("Btn_CreateBin")));
+    QCoreApplication::processEvents();
+    QVERIFY(!sawDialog);
+    QCOMPARE(messages.log.size(), 1);
+    QCOMPARE(messages.log.at(0).kind, QStringLiteral("error"));
+    QCOMPARE(messages.log.at(0).text, state.Text(39).arg(2));
+    QVERIFY(!QFileInfo::exists(dir.path() + QStringLiteral("/PROJECTS/Plant/bin/bank.bin")));
+}
+
 #include "test_update_main_window.moc"

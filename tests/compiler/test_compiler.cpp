@@ -2,6 +2,7 @@
 
 #include "TestFiles.h"
 #include "compiler/Compiler.h"
+#include "lang/LangTable.h"
 #include "compiler/ConfigImage.h"
 
 #include <QTemporaryDir>
@@ -86,6 +87,8 @@ private slots:
     void writeFailureKeepsOldFile();
     void malformedDocumentWritesNothing_data();
     void malformedDocumentWritesNothing();
+    void byteCountBeyondARecord_data();
+    void byteCountBeyondARecord();
 };
 
 // Whole images: the listed bytes and zero everywhere else.
@@ -251,10 +254,10 @@ void TestCompiler::fields_data()
     QTest::newRow("IP three numbers") << QByteArray() << table("<row IP_Address=\"10.1.2\"/>")
                                       << Ranges{{0x78, hex("0200010A")}};
     QTest::newRow("numbers and their defaults")
-        << QByteArray() << table("<row/><row Time=\"-1\" Position=\"70000\" Number_Bytes=\"1024\"/>"
-                                 "<row Time=\"$10\" Position=\"x\" Number_Bytes=\"300\"/>")
+        << QByteArray() << table("<row/><row Time=\"-1\" Position=\"70000\" Number_Bytes=\"255\"/>"
+                                 "<row Time=\"$10\" Position=\"x\" Number_Bytes=\"$2C\"/>")
         << Ranges{{0x00, hex("00000000E8030000")}, {0x7E, hex("01")},
-                  {0x80, hex("70110000FFFFFFFF")}, {0xFE, hex("00")},
+                  {0x80, hex("70110000FFFFFFFF")}, {0xFE, hex("FF")},
                   {0x100, hex("0000000010000000")}, {0x17E, hex("2C")}};
     QTest::newRow("only elements are rows")
         << QByteArray() << table("<!--note--><item Position=\"9\"/>text<?pi x?>")
@@ -432,6 +435,49 @@ void TestCompiler::writeFailureKeepsOldFile()
         QVERIFY(!QFileInfo::exists(bank));
     else
         QVERIFY(QFileInfo(bank).isDir());
+}
+
+void TestCompiler::byteCountBeyondARecord_data()
+{
+    QTest::addColumn<QByteArray>("rows");
+    QTest::addColumn<int>("refusedRow"); // 0: compiles
+    QTest::addColumn<int>("storedBytes"); // of the first record, when compiled
+    QTest::newRow("255 fits") << QByteArray("<row Number_Bytes=\"255\"/>") << 0 << 255;
+    QTest::newRow("0 fits") << QByteArray("<row Number_Bytes=\"0\"/>") << 0 << 0;
+    QTest::newRow("not a number takes the default") << QByteArray("<row Number_Bytes=\"many\"/>") << 0 << 1;
+    QTest::newRow("256") << QByteArray("<row Number_Bytes=\"256\"/>") << 1 << 0;
+    QTest::newRow("300 in row 3") << QByteArray("<row/><row/><row Number_Bytes=\"300\"/>") << 3 << 0;
+    QTest::newRow("hexadecimal $100") << QByteArray("<row Number_Bytes=\"$100\"/>") << 1 << 0;
+    QTest::newRow("negative") << QByteArray("<row Number_Bytes=\"-1\"/>") << 1 << 0;
+    QTest::newRow("a comment counts as a row of the table")
+        << QByteArray("<!--x--><row Number_Bytes=\"1024\"/>") << 2 << 0;
+    QTest::newRow("first of two") << QByteArray("<row Number_Bytes=\"999\"/><row Number_Bytes=\"300\"/>") << 1 << 0;
+    QTest::newRow("disabled row is not compiled") << QByteArray("<row Enable=\"N\" Number_Bytes=\"300\"/><row/>") << 0 << 1;
+}
+
+// The request record holds the byte count in one byte: a count it cannot
+// hold stops the compile instead of becoming another count.
+void TestCompiler::byteCountBeyondARecord()
+{
+    QFETCH(QByteArray, rows);
+    QFETCH(int, refusedRow);
+    QFETCH(int, storedBytes);
+    QTemporaryDir dir;
+    QVERIFY(tryWriteFile(dir.filePath(QStringLiteral("SNMP_Manager.xml")), table(rows)));
+    const QString bank = dir.filePath(QStringLiteral("bank.bin"));
+    QVERIFY(tryWriteFile(bank, "previous image"));
+    const kv::CompileOutcome r = kv::CompileProjectToFile(dir.filePath(QStringLiteral("ParGen.xml")),
+                                                          dir.filePath(QStringLiteral("SNMP_Manager.xml")), bank);
+    if (refusedRow == 0) {
+        QVERIFY2(r.ok(), qPrintable(r.message));
+        QCOMPARE(int(uchar(readAll(bank).at(0x7E))), storedBytes);
+        return;
+    }
+    QCOMPARE(r.status, kv::CompileOutcome::RowRefused);
+    QCOMPARE(r.row, refusedRow);
+    QCOMPARE(readAll(bank), QByteArray("previous image"));
+    const QString message = kv::CompileMessage(r, kv::LangTable());
+    QVERIFY2(message.contains(QStringLiteral("Row %1 ").arg(refusedRow)), qPrintable(message));
 }
 
 void TestCompiler::malformedDocumentWritesNothing_data()

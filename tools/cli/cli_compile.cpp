@@ -2,6 +2,7 @@
 
 #include "compiler/Compiler.h"
 #include "compiler/ConfigImage.h"
+#include "lang/LangTable.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,9 +15,10 @@
 // compile PROJECT_DIR [-o FILE]
 //   Compiles ParGen.xml and SNMP_Manager.xml of the configuration directory
 //   into the configuration image, by default PROJECT_DIR/bin/bank.bin.
-//   Exit status: 0 written; 2 bad arguments or a document that cannot be
-//   loaded (nothing written); 3 the image cannot be written (the old file,
-//   if any, is left as it was).
+//   Exit status: 0 written; 1 an enabled row asks for more bytes than a
+//   request record holds (nothing written); 2 bad arguments or a document
+//   that cannot be loaded (nothing written); 3 the image cannot be written
+//   (the old file, if any, is left as it was).
 int CmdCompile(const QStringList& args)
 {
     QString dir;
@@ -47,6 +49,10 @@ int CmdCompile(const QStringList& args)
     kv::Compiler compiler;
     const kv::CompileOutcome compiled
         = compiler.CompileProject(base + QStringLiteral("/ParGen.xml"), base + QStringLiteral("/SNMP_Manager.xml"));
+    if (compiled.status == kv::CompileOutcome::RowRefused) {
+        Err(kv::CompileMessage(compiled, kv::LangTable()));
+        return 1;
+    }
     if (!compiled.ok()) {
         Err(compiled.message);
         return 2;

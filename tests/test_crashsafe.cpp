@@ -15,13 +15,16 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
+#endif
 
 namespace {
 
 using Writer = std::function<bool(const QString& dir, const QString& target, QString* error)>;
 
+#ifdef Q_OS_UNIX
 // A file-size limit makes every write past a few bytes fail like a full disk.
 class FullDisk {
 public:
@@ -38,6 +41,7 @@ public:
 private:
     rlimit m_old {};
 };
+#endif
 
 } // namespace
 
@@ -99,6 +103,7 @@ void TestCrashSafe::failedWriteKeepsOldFile()
         f.write(old);
     }
     QString error;
+#ifdef Q_OS_UNIX // no file-size limit to play a full disk elsewhere
     {
         FullDisk full(8);
         QVERIFY(!write(dir.path(), target, &error));
@@ -106,6 +111,7 @@ void TestCrashSafe::failedWriteKeepsOldFile()
     QVERIFY2(error.contains(name), qPrintable(error));
     QCOMPARE(readAll(target), old);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{name});
+#endif
 
     // A directory in the file's place.
     const QString asDir = dir.path() + QStringLiteral("/sub/") + name;

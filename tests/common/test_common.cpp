@@ -8,7 +8,9 @@
 
 #include <QTemporaryDir>
 
+#ifdef Q_OS_UNIX
 #include <sys/stat.h>
+#endif
 
 class TestCommon : public QObject {
     Q_OBJECT
@@ -164,7 +166,12 @@ void TestCommon::readWholeFile()
     writeFile(dir.filePath(QStringLiteral("doc.xml")), "<r/>");
     writeFile(dir.filePath(QStringLiteral("empty.xml")), "");
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("dir")));
+#ifdef Q_OS_UNIX
     QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("pipe.xml"))).constData(), 0600), 0);
+#else
+    if (name == QLatin1String("pipe.xml"))
+        QSKIP("a named pipe lives outside the folders on this platform");
+#endif
 
     const QString path = dir.filePath(name);
     QByteArray bytes = "old contents";

@@ -5,10 +5,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
-#include <signal.h>
-#include <unistd.h>
-
-// Start_Program with small shell scripts standing in for the updater.
+// Start_Program with a small test program standing in for the updater.
 class TestProgramStarter : public QObject {
     Q_OBJECT
 private slots:
@@ -18,56 +15,47 @@ private slots:
     void userInputIsDroppedWhileWaiting();
 
 private:
-    static QString script(const QTemporaryDir& dir, const QByteArray& body)
-    {
-        const QString path = dir.path() + QStringLiteral("/updater.sh");
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly))
-            return QString();
-        f.write("#!/bin/sh\n" + body);
-        f.close();
-        f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        return path;
-    }
-    static qint64 waitForPidFile(const QString& path)
+    // What the test program wrote: its process id, then its arguments.
+    static QStringList waitForReport(const QString& path)
     {
         QFile f(path);
-        for (int i = 0; i < 500 && !(f.exists() && f.size() > 0); ++i)
+        for (int i = 0; i < 1000 && !(f.exists() && f.size() > 0); ++i)
             QThread::msleep(10);
+        QThread::msleep(20); // both lines are written at once
         if (!f.open(QIODevice::ReadOnly))
-            return 0;
-        return f.readAll().trimmed().toLongLong();
+            return {};
+        return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
     }
+    static QString child() { return QStringLiteral(KV_TEST_CHILD); }
 };
 
 void TestProgramStarter::programThatEndsAtOnce()
 {
     QTemporaryDir dir;
-    const QString marker = dir.path() + QStringLiteral("/ran");
-    const QString program = script(dir, "echo \"$@\" > '" + marker.toUtf8() + "'\n");
+    const QString report = dir.path() + QStringLiteral("/ran");
     kv::ProcessStarter starter;
     QElapsedTimer clock;
     clock.start();
     // A generous limit: returning well before it means the end was seen.
-    starter.Start_Program(program, QStringLiteral("one \"two three\""), false, 60000);
+    starter.Start_Program(child(), QStringLiteral("\"%1\" 0 one \"two three\"").arg(report), false, 60000);
     QVERIFY2(clock.elapsed() < 30000, "waited for the limit although the program had ended");
     QVERIFY(starter.lastPid() > 0);
-    QFile f(marker);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), QByteArray("one two three\n"));
+    const QStringList lines = waitForReport(report);
+    QVERIFY(lines.size() >= 2);
+    QCOMPARE(lines.at(0).toLongLong(), starter.lastPid());
+    QCOMPARE(lines.at(1), QStringLiteral("one two three"));
 }
 
 void TestProgramStarter::programThatOutlivesTheLimit()
 {
     QTemporaryDir dir;
-    const QString pidFile = dir.path() + QStringLiteral("/pid");
-    const QString program = script(dir, "echo $$ > '" + pidFile.toUtf8() + "'\nexec sleep 60\n");
+    const QString report = dir.path() + QStringLiteral("/ran");
     kv::ProcessStarter starter;
-    starter.Start_Program(program, QString(), false, 300);
+    starter.Start_Program(child(), QStringLiteral("\"%1\" 3000").arg(report), false, 300);
 
     const qint64 pid = starter.lastPid();
     QVERIFY(pid > 0);
-    QCOMPARE(waitForPidFile(pidFile), pid);
+    QCOMPARE(waitForReport(report).value(0).toLongLong(), pid);
     QVERIFY2(kv::ProcessIsRunning(pid), "the updater must be left running");
     // Detached: not a child of the configurator, so it does not end with it.
     QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
@@ -77,8 +65,8 @@ void TestProgramStarter::programThatOutlivesTheLimit()
         QVERIFY(fields.size() > 1);
         QVERIFY(fields[1].toLongLong() != QCoreApplication::applicationPid());
     }
-    ::kill(pid_t(pid), SIGKILL);
-    for (int i = 0; i < 500 && kv::ProcessIsRunning(pid); ++i)
+    // Its end is seen once it comes.
+    for (int i = 0; i < 1000 && kv::ProcessIsRunning(pid); ++i)
         QThread::msleep(10);
     QVERIFY(!kv::ProcessIsRunning(pid));
 }
@@ -99,7 +87,6 @@ void TestProgramStarter::userInputIsDroppedWhileWaiting()
     // A click made while the updater runs must neither act then nor be
     // delivered once the wait is over; timers (and painting) go on.
     QTemporaryDir dir;
-    const QString program = script(dir, "sleep 1\n");
     QPushButton button(QStringLiteral("Update"));
     button.show();
     QVERIFY(QTest::qWaitForWindowExposed(&button));
@@ -116,7 +103,8 @@ void TestProgramStarter::userInputIsDroppedWhileWaiting()
     timer.start(50);
 
     kv::ProcessStarter starter;
-    starter.Start_Program(program, QString(), false, 60000);
+    starter.Start_Program(child(), QStringLiteral("\"%1\" 1000").arg(dir.path() + QStringLiteral("/ran")), false,
+                          60000);
     timer.stop();
     QVERIFY(ticks >= 3);
     QCoreApplication::processEvents();

@@ -31,6 +31,13 @@ enum : int {
     TxtOpenedConfiguration = 11,
     TxtProjectNotValid = 18,
     TxtNewVersion = 19,
+    TxtSettingsNotSaved = 40,
+    TxtErrorTitle = 41,
+    TxtWarningTitle = 42,
+    TxtQuestionTitle = 43,
+    TxtOkButton = 44,
+    TxtYesButton = 45,
+    TxtNoButton = 46,
 };
 
 constexpr int kClientWidth = 694;
@@ -286,6 +293,11 @@ void TFTessaraneFirmWare::Set_Lang()
     Btn_SNMP_Manager_Access->setToolTip(T(30));
     Btn_PROFINET_XML->setText(T(37));
     Btn_PROFINET_XML->setToolTip(T(38));
+    // Message boxes speak the language of the windows.
+    if (m_services.messages) {
+        m_services.messages->setTexts({T(TxtErrorTitle), T(TxtWarningTitle), T(TxtQuestionTitle), T(TxtOkButton),
+                                       T(TxtYesButton), T(TxtNoButton)});
+    }
 }
 
 void TFTessaraneFirmWare::Btn_Click(QPushButton* b)

@@ -3,23 +3,43 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace kv {
 
+namespace {
+
+// A modal box with the buttons named in the user's language; Escape gives
+// the last button (OK, or No).
+int showBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text,
+            const QList<QPair<QMessageBox::StandardButton, QString>>& buttons, QMessageBox::StandardButton byDefault)
+{
+    QMessageBox box(icon, title, text, QMessageBox::NoButton, parent);
+    for (const auto& [which, caption] : buttons)
+        box.addButton(which)->setText(caption);
+    box.setDefaultButton(byDefault);
+    box.setEscapeButton(buttons.constLast().first);
+    return box.exec();
+}
+
+} // namespace
+
 void QtMessageService::error(QWidget* parent, const QString& text)
 {
-    QMessageBox::critical(parent, QStringLiteral("Error"), text, QMessageBox::Ok);
+    showBox(parent, QMessageBox::Critical, m_texts.errorTitle, text, {{QMessageBox::Ok, m_texts.ok}}, QMessageBox::Ok);
 }
 
 void QtMessageService::warning(QWidget* parent, const QString& text)
 {
-    QMessageBox::warning(parent, QStringLiteral("Warning"), text, QMessageBox::Ok);
+    showBox(parent, QMessageBox::Warning, m_texts.warningTitle, text, {{QMessageBox::Ok, m_texts.ok}},
+            QMessageBox::Ok);
 }
 
 bool QtMessageService::question(QWidget* parent, const QString& text, Default byDefault)
 {
-    return QMessageBox::question(parent, QStringLiteral("Confirm"), text, QMessageBox::Yes | QMessageBox::No,
-                                 byDefault == Default::No ? QMessageBox::No : QMessageBox::Yes)
+    return showBox(parent, QMessageBox::Question, m_texts.questionTitle, text,
+                   {{QMessageBox::Yes, m_texts.yes}, {QMessageBox::No, m_texts.no}},
+                   byDefault == Default::No ? QMessageBox::No : QMessageBox::Yes)
         == QMessageBox::Yes;
 }
 

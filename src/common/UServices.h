@@ -13,11 +13,24 @@ class IEchoClient;      // update/IcmpEcho.h
 class IProgramStarter;  // update/ProgramStarter.h
 class IVersionQuery;    // app/VersionCheck.h
 
+// The texts of the message boxes themselves, in the user's language.
+struct MessageTexts {
+    QString errorTitle = QStringLiteral("Error");
+    QString warningTitle = QStringLiteral("Warning");
+    QString questionTitle = QStringLiteral("Confirm");
+    QString ok = QStringLiteral("OK");
+    QString yes = QStringLiteral("Yes");
+    QString no = QStringLiteral("No");
+};
+
 // Every message box of the configurator goes through here, so that tests can
 // script the answers.
 class IMessageService {
 public:
     virtual ~IMessageService() = default;
+    // Set whenever the language changes.
+    virtual void setTexts(const MessageTexts& texts) { m_texts = texts; }
+    const MessageTexts& texts() const { return m_texts; }
     virtual void error(QWidget* parent, const QString& text) = 0;
     virtual void warning(QWidget* parent, const QString& text) = 0;
     // Which button Enter presses in a question.  Questions that throw
@@ -25,6 +38,9 @@ public:
     enum class Default { Yes, No };
     // Yes/No question; true for Yes.
     virtual bool question(QWidget* parent, const QString& text, Default byDefault = Default::Yes) = 0;
+
+protected:
+    MessageTexts m_texts;
 };
 
 // The file-save dialog.  Returns the chosen path, or an empty text on cancel.

@@ -20,6 +20,7 @@ enum : int {
     TxtFixPart2 = 1205,
     TxtOk = 1206,
     TxtCancel = 1207,
+    TxtInvalidName = 1211,
 };
 
 constexpr int kWidth = 540;
@@ -30,11 +31,6 @@ constexpr int kHeight = 205;
 bool isPlainFileName(const QString& name)
 {
     return !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'));
-}
-
-QString invalidNameText()
-{
-    return QStringLiteral("Error! The file name is not valid");
 }
 
 } // namespace
@@ -167,7 +163,7 @@ void TFProfinetFileName::Btn_OK_Click()
 {
     const QString user = E_XML_User->text();
     if (!isPlainFileName(user)) {
-        m_services.messages->error(this, invalidNameText());
+        m_services.messages->error(this, m_state.Text(TxtInvalidName));
         return;
     }
     m_name = ComposeName(L_XML_Fix1->text(), user, L_XML_Fix2->text());
@@ -185,7 +181,7 @@ void TFProfinetFileName::Save_Profinet_XML(const QString& fileName)
 {
     QWidget* owner = messageOwner();
     if (fileName.isEmpty() || !isPlainFileName(fileName)) {
-        m_services.messages->error(owner, invalidNameText());
+        m_services.messages->error(owner, m_state.Text(TxtInvalidName));
         return;
     }
     const QString chosen = m_services.files->getSaveFileName(owner, m_state.Text(TxtDescription),

@@ -30,7 +30,7 @@ public:
     virtual ~IMessageService() = default;
     // Set whenever the language changes.
     virtual void setTexts(const MessageTexts& texts) { m_texts = texts; }
-    const MessageTexts& texts() const { return m_texts; }
+    const MessageTexts& boxTexts() const { return m_texts; }
     virtual void error(QWidget* parent, const QString& text) = 0;
     virtual void warning(QWidget* parent, const QString& text) = 0;
     // Which button Enter presses in a question.  Questions that throw

@@ -49,6 +49,7 @@ public:
     void setGlyph(Glyph glyph);
     // Puts the glyph to the right of the caption ("Next").
     void setGlyphOnRight(bool right);
+    Glyph glyph() const { return m_glyph; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -150,6 +150,10 @@ void TFSoftOptions::buildLayout()
     for (QCheckBox* b : {CB_En_Con, CB_Update, CB_Soft_Set_Jump_Table, CB_DoubleClick_Auto_Size})
         connect(b, &QCheckBox::toggled, this, &TFSoftOptions::Update_CheckBox);
 
+    // The pages wear the window's colour, not the style's near-white.
+    for (int i = 0; i < PageControl1->count(); ++i)
+        PageControl1->widget(i)->setAutoFillBackground(true);
+
     QWidget* buttons = kv::CreateButtonPanel(this);
     buttons->setGeometry(0, kHeight - kv::ButtonPanelHeight, kWidth, kv::ButtonPanelHeight);
     Btn_OK = new kv::StyledButton(QStringLiteral("Btn_OK"), buttons, kv::Glyph::Ok);

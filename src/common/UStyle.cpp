@@ -1,5 +1,8 @@
 #include "common/UStyle.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include <QApplication>
 #include <QFont>
 #include <QMouseEvent>
@@ -15,6 +18,18 @@ void InstallApplicationLook()
     QFont f(QStringLiteral("Verdana"));
     f.setPointSize(8);
     QApplication::setFont(f);
+}
+
+void CenterOnScreen(QWidget* window)
+{
+    const QWidget* parent = window->parentWidget();
+    const QScreen* screen = parent ? parent->screen() : window->screen();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    window->move(area.center() - QPoint(window->width() / 2, window->height() / 2));
 }
 
 void ApplyCommonLook(QWidget* window)
@@ -127,6 +142,14 @@ void StyledButton::leaveEvent(QEvent* event)
     QPushButton::leaveEvent(event);
 }
 
+void StyledButton::hideEvent(QHideEvent* event)
+{
+    // A dialog closed by this button sends it no leave: it would still be
+    // hot at the next showing.
+    m_hot = false;
+    QPushButton::hideEvent(event);
+}
+
 void StyledButton::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
@@ -139,13 +162,21 @@ void StyledButton::paintEvent(QPaintEvent*)
     } else if (isDown()) {
         fill = QColor(255, 153, 0);
         border = QColor(204, 112, 0);
-    } else if (m_hot || hasFocus()) {
+    } else if (m_hot && underMouse()) {
         fill = QColor(255, 240, 205);
         border = QColor(230, 150, 40);
     }
     p.setPen(border);
     p.setBrush(fill);
     p.drawRoundedRect(r, 3, 3);
+    if (hasFocus() && isEnabled()) {
+        // The keyboard's button: a quiet dotted frame inside, never the
+        // hover colour, so that only the button under the mouse looks hot.
+        QPen dots(QColor(110, 105, 85), 1, Qt::DotLine);
+        p.setPen(dots);
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(r.adjusted(2, 2, -2, -2), 2, 2);
+    }
 
     const int side = qMin(height() - 8, 20);
     QRectF glyphRect;

@@ -55,12 +55,17 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     Glyph m_glyph = Glyph::None;
     bool m_glyphRight = false;
     bool m_hot = false;
 };
+
+// Moves a window to the centre of its screen (of its parent's, when it has
+// a parent).
+void CenterOnScreen(QWidget* window);
 
 // Draws one glyph into the rectangle (also used for icon buttons).
 void PaintGlyph(class QPainter& p, const QRectF& r, Glyph glyph, bool enabled);

@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
-#include <QScreen>
 
 namespace {
 
@@ -302,7 +301,7 @@ void TFParGen::setVisible(bool visible)
             setResult(Rejected);
             return;
         }
-        centerOnScreen();
+        kv::CenterOnScreen(this);
     }
     QDialog::setVisible(visible);
     if (showing && canTakeFocus(m_snmpOctets.first())) {
@@ -477,15 +476,6 @@ bool TFParGen::eventFilter(QObject* watched, QEvent* event)
 bool TFParGen::canTakeFocus(const QWidget* w) const
 {
     return w->isEnabled() && w->isVisibleTo(this) && w->focusPolicy() != Qt::NoFocus;
-}
-
-void TFParGen::centerOnScreen()
-{
-    QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect area = screen->availableGeometry();
-    move(area.center() - QPoint(width() / 2, height() / 2));
 }
 
 void TFParGen::On_Change()

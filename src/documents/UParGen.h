@@ -56,7 +56,6 @@ private:
     void addOctetRow(QWidget* group, const char* const names[4], int top, QString kv::CommParams::* const fields[4],
                      QVector<QLineEdit*>& sequence);
     void addDots(QWidget* group, int top);
-    void centerOnScreen();
     void On_Change();
     void On_Click();
     void forceLowerCase(const QString& text);

@@ -14,7 +14,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
-#include <QScreen>
 #include <QStringListModel>
 #include <QStyleOptionHeader>
 #include <QTableView>
@@ -255,8 +254,7 @@ int TFSNMPManagerAccess::exec()
 {
     if (!FormShow())
         return QDialog::Rejected;
-    if (const QScreen* s = screen())
-        move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    kv::CenterOnScreen(this);
     return QDialog::exec();
 }
 

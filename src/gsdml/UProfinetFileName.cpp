@@ -154,6 +154,7 @@ void TFProfinetFileName::Set_Lang()
 void TFProfinetFileName::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    kv::CenterOnScreen(this);
     // The user part stays as typed last time; typing replaces it whole.
     E_XML_User->setFocus(Qt::TabFocusReason);
     E_XML_User->selectAll();

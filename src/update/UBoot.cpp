@@ -179,6 +179,7 @@ void TFBoot::FormShow()
     L_SW_Code->adjustSize();
 
     layoutPanels();
+    kv::CenterOnScreen(this);
 
     QStringList parts;
     if (!m_state.Settings.LastIpAddress.isEmpty() && kv::SplitAddressText(m_state.Settings.LastIpAddress, parts)) {

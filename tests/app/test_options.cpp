@@ -1,4 +1,5 @@
 #include <QtTest>
+#include "common/UStyle.h"
 
 #include "TestFiles.h"
 #include "AppFixture.h"
@@ -87,6 +88,7 @@ private slots:
     void languageQuestion();
     void checkUpdateButton_data();
     void checkUpdateButton();
+    void pagesWearTheWindowColour();
 };
 
 void TestOptions::paging_data()
@@ -384,4 +386,20 @@ void TestOptions::checkUpdateButton()
 }
 
 QTEST_MAIN(TestOptions)
+void TestOptions::pagesWearTheWindowColour()
+{
+    OptionsFixture fx;
+    TFSoftOptions* d = fx.open();
+    QVERIFY(QTest::qWaitForWindowExposed(d));
+    auto* pages = fx.find<QTabWidget>("PageControl1");
+    for (int i = 0; i < pages->count(); ++i) {
+        pages->setCurrentIndex(i);
+        QWidget* page = pages->widget(i);
+        QCoreApplication::processEvents();
+        // Seen in the whole window, as the user sees it.
+        const QPoint corner = page->mapTo(d, QPoint(page->width() - 2, page->height() - 2));
+        QCOMPARE(d->grab().toImage().pixelColor(corner), kv::WindowBackground());
+    }
+}
+
 #include "test_options.moc"

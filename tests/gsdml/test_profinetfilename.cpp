@@ -122,6 +122,11 @@ void TestProfinetFileName::userPartKeptBetweenShows()
     f.dlg->reject();
     f.dlg->show();
     QCOMPARE(f.edit()->text(), QStringLiteral("xyz"));
+    // Shown again: in the middle of the screen, and what is typed replaces
+    // the kept part.
+    const QPoint middle = f.dlg->screen()->availableGeometry().center();
+    QVERIFY2((f.dlg->geometry().center() - middle).manhattanLength() <= 4, "not centred on the screen");
+    QVERIFY(f.edit()->hasSelectedText() && f.edit()->selectedText() == QStringLiteral("xyz"));
     f.dlg->hide();
 }
 

@@ -64,6 +64,9 @@ void TestBoot::formShow()
     f.state.LastReadBack = true;
     f.show();
     QCOMPARE(f.boot->size(), QSize(449, 230));
+    // In the middle of the screen, as the other dialogs.
+    const QPoint middle = f.boot->screen()->availableGeometry().center();
+    QVERIFY2((f.boot->geometry().center() - middle).manhattanLength() <= 4, "not centred on the screen");
     QCOMPARE(f.boot->windowTitle(), QStringLiteral("Update Device by Ethernet (UDP)"));
     auto* options = f.child<QComboBox>("CB_Update_Options");
     QCOMPARE(options->count(), 3);

@@ -28,9 +28,18 @@ private slots:
     void cliRejectsBadArguments();
 
 private:
-    static QByteArray expected(const QString& fixture)
+    // The job names its files with the platform's separators: Windows has
+    // expected files of its own, made from the others by hand.
+#ifdef Q_OS_WIN
+    static QString root() { return QStringLiteral("C:/KV52013"); }
+    static QString suffix() { return QStringLiteral("_win"); }
+#else
+    static QString root() { return QStringLiteral("/opt/kv52013"); }
+    static QString suffix() { return QString(); }
+#endif
+    static QByteArray expected(const QString& fixture, const QString& platform = QString())
     {
-        QFile f(QStringLiteral(KV_FIXTURES_DIR "/") + fixture + QStringLiteral("/Ethernet_Update.xml"));
+        QFile f(QStringLiteral(KV_FIXTURES_DIR "/") + fixture + platform + QStringLiteral("/Ethernet_Update.xml"));
         if (!f.open(QIODevice::ReadOnly))
             qFatal("fixture missing");
         return f.readAll();
@@ -41,8 +50,8 @@ private:
         in.deviceAddress = ip;
         in.updateOption = option;
         in.readBack = readBack;
-        in.masterDir = QStringLiteral("/opt/kv52013/MASTER");
-        in.activeProjectDir = QString::fromUtf8("/opt/kv52013/PROJECTS/Line 3 & \xc3\x9c");
+        in.masterDir = root() + QStringLiteral("/MASTER");
+        in.activeProjectDir = root() + QString::fromUtf8("/PROJECTS/Line 3 & \xc3\x9c");
         return in;
     }
 };
@@ -76,7 +85,7 @@ void TestUpdateJob::jobFile()
     QVERIFY2(kv::WriteUpdateJob(doc, input(ip, option, readBack), path, &error), qPrintable(error));
     QFile written(path);
     QVERIFY(written.open(QIODevice::ReadOnly));
-    QCOMPARE(written.readAll(), expected(fixture));
+    QCOMPARE(written.readAll(), expected(fixture, suffix()));
 }
 
 void TestUpdateJob::secondWriteReplacesTheFirst()
@@ -89,7 +98,7 @@ void TestUpdateJob::secondWriteReplacesTheFirst()
     QVERIFY(kv::WriteUpdateJob(doc, input(QStringLiteral("10.0.0.1"), 1, false), path));
     QFile written(path);
     QVERIFY(written.open(QIODevice::ReadOnly));
-    QCOMPARE(written.readAll(), expected(QStringLiteral("job_firmware")));
+    QCOMPARE(written.readAll(), expected(QStringLiteral("job_firmware"), suffix()));
 }
 
 void TestUpdateJob::unwritableTarget()
@@ -124,9 +133,10 @@ void TestUpdateJob::cliJob()
     const QString project = dir.path() + QStringLiteral("/PROJECTS/Plant");
     QVERIFY(QDir().mkpath(project + QStringLiteral("/bin")));
     QByteArray want = expected(fixture);
-    want.replace("/opt/kv52013/MASTER", QDir::toNativeSeparators(QStringLiteral(KV_BIN_DIR "/MASTER")).toUtf8());
-    want.replace(QString::fromUtf8("/opt/kv52013/PROJECTS/Line 3 &amp; \xc3\x9c").toUtf8(),
-                 QDir::toNativeSeparators(project).toUtf8());
+    want.replace("/opt/kv52013/MASTER/Img52013.sim",
+                 QDir::toNativeSeparators(QStringLiteral(KV_BIN_DIR "/MASTER/Img52013.sim")).toUtf8());
+    want.replace(QString::fromUtf8("/opt/kv52013/PROJECTS/Line 3 &amp; \xc3\x9c/bin/bank.bin").toUtf8(),
+                 QDir::toNativeSeparators(project + QStringLiteral("/bin/bank.bin")).toUtf8());
     const QByteArray ip = fixture.startsWith(QLatin1String("job_both")) ? "192.168.2.205"
         : fixture.startsWith(QLatin1String("job_firmware"))              ? "10.0.0.1"
                                                                          : " 192.168.002.010";

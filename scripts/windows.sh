@@ -73,13 +73,10 @@ QT_CONFIGURE=(
   -no-opengl -no-dbus -no-icu -no-glib -no-fontconfig -no-openssl -schannel
   -qt-zlib -qt-pcre -qt-freetype -qt-harfbuzz -qt-libpng -qt-libjpeg
   -no-feature-sql -no-feature-printsupport -no-feature-concurrent -no-feature-testlib_selfcover
-  -no-feature-tabletevent
+  -no-feature-tabletevent -no-feature-vulkan
   -submodules qtbase
   --
-  -DCMAKE_C_COMPILER=x86_64-w64-mingw32-gcc-posix
-  -DCMAKE_CXX_COMPILER=x86_64-w64-mingw32-g++-posix
-  -DCMAKE_RC_COMPILER=x86_64-w64-mingw32-windres
-  -DCMAKE_SYSTEM_NAME=Windows
+  -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake"
   -DQT_BUILD_TOOLS_WHEN_CROSSCOMPILING=OFF
   -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
 )

@@ -81,8 +81,10 @@ QT_CONFIGURE=(
   -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
 )
 
+# The clone's own path is no part of it, so that every clone shares the cache.
 recipe_stamp() {
-  { printf '%s\n' "${QT_CONFIGURE[@]}"; sed -n '/^# The recipe of the static Qt/,/^)/p' "$0"; } | sha256sum | cut -c1-16
+  { printf '%s\n' "${QT_CONFIGURE[@]}" | sed "s|$ROOT|ROOT|g"; cat "$ROOT/cmake/mingw-w64-x86_64.cmake"; } \
+    | sha256sum | cut -c1-16
 }
 
 build_qt() {

@@ -247,7 +247,7 @@ void TFTessaraneFirmWare::Save_Setting()
     QString error;
     if (!kv::WriteSettings(m_state.Settings, m_state.SettingsPath(), &error)) {
         if (m_services.messages)
-            m_services.messages->error(this, QStringLiteral("The settings could not be saved.\n") + error);
+            m_services.messages->error(this, m_state.Text(TxtSettingsNotSaved) + QLatin1Char('\n') + error);
     }
 }
 

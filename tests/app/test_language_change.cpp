@@ -69,6 +69,7 @@ private slots:
     void vanishedLanguageFallsBackToEnglish();
     void shippedLanguageFiles();
     void shippedFilesNeverOverwriteUserChanges();
+    void messagesFollowTheLanguage();
 };
 
 void TestLanguageChange::confirmedChangeRelabelsLiveWindows()
@@ -198,7 +199,26 @@ void TestLanguageChange::shippedLanguageFiles()
         QVERIFY2(it.value() == kv::DefaultText(it.key()), qPrintable(QString::number(it.key())));
         QVERIFY2(it.value() != QLatin1String(" "), qPrintable(QString::number(it.key())));
     }
+    // ...and names every entry the product shows, new ones included.
+    const QVector<QString>& defaults = kv::DefaultTexts();
+    for (int i = 0; i < defaults.size(); ++i) {
+        if (defaults.at(i) != QLatin1String(" ") && defaults.at(i) != QLatin1String("Reserved"))
+            QVERIFY2(english.entries.contains(i), qPrintable(QStringLiteral("English.lng lacks %1").arg(i)));
+    }
     QCOMPARE(german.entries.keys(), english.entries.keys());
+    // Placeholders that the caller fills in (%1: a row number) survive the
+    // translation.
+    const QRegularExpression placeholder(QStringLiteral("%\\d"));
+    for (auto it = english.entries.cbegin(); it != english.entries.cend(); ++it) {
+        QStringList want, got;
+        for (auto m = placeholder.globalMatch(it.value()); m.hasNext();)
+            want << m.next().captured();
+        for (auto m = placeholder.globalMatch(german.entries.value(it.key())); m.hasNext();)
+            got << m.next().captured();
+        want.sort();
+        got.sort();
+        QVERIFY2(got == want, qPrintable(QString::number(it.key())));
+    }
     // Texts that a caller completes keep their blanks in the translation.
     for (int i : {9, 11, 304, 305, 306, 316, 317, 637}) {
         QVERIFY2(german.entries.value(i).endsWith(QLatin1Char(' ')), qPrintable(QString::number(i)));
@@ -249,6 +269,42 @@ void TestLanguageChange::shippedFilesNeverOverwriteUserChanges()
     QCOMPARE(readAll(copied("C.lng")), QByteArray("STR0 = two\r\n"));
     QCOMPARE(readAll(copied("D.lng")), QByteArray("STR0 = user's own\r\n"));
     QCOMPARE(QDir(dest).entryList(QDir::Files).size(), 4); // no temporary file left behind
+}
+
+void TestLanguageChange::messagesFollowTheLanguage()
+{
+    AppFixture fx;
+    fx.state->CreateWorkspace();
+    for (const char* n : {"English.lng", "Deutsch.lng"})
+        QVERIFY(QFile::copy(kShipped + QLatin1Char('/') + QLatin1String(n), fx.state->LanguageDir + QLatin1Char('/') + QLatin1String(n)));
+    TFTessaraneFirmWare w(*fx.state, fx.services);
+    const auto boxTexts = [&fx] {
+        const kv::MessageTexts& t = fx.messages.boxTexts();
+        return QStringList{t.errorTitle, t.warningTitle, t.questionTitle, t.ok, t.yes, t.no};
+    };
+    QCOMPARE(boxTexts(), (QStringList{QStringLiteral("Error"), QStringLiteral("Warning"), QStringLiteral("Confirm"),
+                                      QStringLiteral("OK"), QStringLiteral("Yes"), QStringLiteral("No")}));
+
+    // The shipped German chosen in the options dialog: titles and buttons of
+    // every later box are German at once.
+    TFSoftOptions* options = w.optionsDialog();
+    options->show();
+    QCOMPARE(options->SL_Languages().value(0), QStringLiteral("Deutsch.lng"));
+    fx.messages.answers = {true};
+    options->LangClick(1);
+    options->hide();
+    QCOMPARE(boxTexts(), (QStringList{QStringLiteral("Fehler"), QStringLiteral("Warnung"), QStringLiteral("Bestätigen"),
+                                      QStringLiteral("OK"), QStringLiteral("Ja"), QStringLiteral("Nein")}));
+
+    // So is the settings error, with the system's reason on the next line.
+    fx.messages.log.clear();
+    QVERIFY(QDir().mkdir(fx.state->SettingsPath())); // a directory in the file's place
+    w.Save_Setting();
+    QCOMPARE(fx.messages.log.size(), 1);
+    const QStringList lines = fx.messages.log.at(0).text.split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines.at(0), QStringLiteral("Die Einstellungen konnten nicht gespeichert werden."));
+    QVERIFY2(lines.at(1).contains(QStringLiteral("Tessaran.xml")), qPrintable(lines.at(1)));
 }
 
 QTEST_MAIN(TestLanguageChange)

@@ -16,7 +16,8 @@ bool writeAll(const QString& path, const QByteArray& bytes)
 }
 
 // A configuration as the editors write it: every key, 512 enabled rows with
-// every attribute filled to the editors' limits.
+// every attribute filled to the editors' limits (Num Bytes to the most a
+// request record holds).
 QByteArray fullParGen()
 {
     return "<Par_Gen><SNMP_Manager_IP1>192</SNMP_Manager_IP1><SNMP_Manager_IP2>168</SNMP_Manager_IP2>"
@@ -45,7 +46,7 @@ QByteArray fullTable()
             + "\" OID=\"1.3.6.1.4.1.65535.12345.1.2.3.4.5.6.7.8.9.10.11.12.13.14.15.16.17.18.19." + n.rightJustified(3, '0')
             + "\" Type=\"" + (i % 2 ? "Int" : "String") + "\" Mode=\"" + (i % 3 == 0 ? "Get" : i % 3 == 1 ? "Set" : "Trap")
             + "\" On_Change=\"Y\" On_Command=\"N\" On_Timer=\"Y\" Time=\"100000\" Position=\"" + QByteArray::number(i * 2)
-            + "\" Number_Bytes=\"1024\" ConvertFrom=\"Float * 100\" Cancel=\"Y\" Mnemonic=\"request number "
+            + "\" Number_Bytes=\"255\" ConvertFrom=\"Float * 100\" Cancel=\"Y\" Mnemonic=\"request number "
             + n + " of the table, a description\"/>";
     }
     return doc + "</SNMP_Agent_Access><!--SW_VERSION = 1.000-->";

@@ -16,7 +16,8 @@ class TestUpdateMainWindow : public QObject {
     Q_OBJECT
 private slots:
     void updateDeviceStep();
-    void refusedCompileOpensNoDialog();
+    void failedCompileOpensNoDialog_data();
+    void failedCompileOpensNoDialog();
 };
 
 void TestUpdateMainWindow::updateDeviceStep()
@@ -80,17 +81,31 @@ void TestUpdateMainWindow::updateDeviceStep()
     QVERIFY2(text.contains(QStringLiteral("Exit status: 0")), qPrintable(text));
 }
 
-QTEST_MAIN(TestUpdateMainWindow)
-// An image the device would misread is not written and no update starts.
-void TestUpdateMainWindow::refusedCompileOpensNoDialog()
+// A compile that fails shows its error, keeps the old image and opens no
+// update dialog: a stale or misread image must not reach the device.
+void TestUpdateMainWindow::failedCompileOpensNoDialog_data()
 {
+    QTest::addColumn<QByteArray>("table"); // SNMP_Manager.xml
+    QTest::addColumn<int>("refusedRow");   // 0: the document cannot be loaded
+    QTest::newRow("Num Bytes 300 in row 2")
+        << QByteArray("<SNMP_Agent_Access><row IP_Address=\"127.0.0.1\"/><row Number_Bytes=\"300\"/></SNMP_Agent_Access>")
+        << 2;
+    QTest::newRow("malformed document") << QByteArray("<SNMP_Agent_Access><row></SNMP_Agent_Access>") << 0;
+}
+
+void TestUpdateMainWindow::failedCompileOpensNoDialog()
+{
+    QFETCH(QByteArray, table);
+    QFETCH(int, refusedRow);
     QTemporaryDir dir;
-    QVERIFY(QDir().mkpath(dir.path() + QStringLiteral("/PROJECTS/Plant/bin")));
-    {
-        QFile t(dir.path() + QStringLiteral("/PROJECTS/Plant/SNMP_Manager.xml"));
-        QVERIFY(t.open(QIODevice::WriteOnly));
-        t.write("<SNMP_Agent_Access><row IP_Address=\"127.0.0.1\"/><row Number_Bytes=\"300\"/></SNMP_Agent_Access>");
-    }
+    const QString project = dir.path() + QStringLiteral("/PROJECTS/Plant");
+    QVERIFY(QDir().mkpath(project + QStringLiteral("/bin")));
+    const auto write = [&](const QString& name, const QByteArray& bytes) {
+        QFile f(project + name);
+        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+    };
+    QVERIFY(write(QStringLiteral("/SNMP_Manager.xml"), table));
+    QVERIFY(write(QStringLiteral("/bin/bank.bin"), QByteArray("previous image")));
     kv::ScriptedMessageService messages;
     kv::UiServices services;
     services.messages = &messages;
@@ -109,8 +124,16 @@ void TestUpdateMainWindow::refusedCompileOpensNoDialog()
     QVERIFY(!sawDialog);
     QCOMPARE(messages.log.size(), 1);
     QCOMPARE(messages.log.at(0).kind, QStringLiteral("error"));
-    QCOMPARE(messages.log.at(0).text, state.Text(39).arg(2));
-    QVERIFY(!QFileInfo::exists(dir.path() + QStringLiteral("/PROJECTS/Plant/bin/bank.bin")));
+    if (refusedRow > 0)
+        QCOMPARE(messages.log.at(0).text,
+                 QStringLiteral("Error! Row %1 of the SNMP Manager table has a Number bytes the device cannot hold "
+                                "(0 to 255): the configuration was not compiled.").arg(refusedRow));
+    else
+        QVERIFY2(messages.log.at(0).text.contains(QStringLiteral("SNMP_Manager.xml")), qPrintable(messages.log.at(0).text));
+    QFile bank(project + QStringLiteral("/bin/bank.bin"));
+    QVERIFY(bank.open(QIODevice::ReadOnly));
+    QCOMPARE(bank.readAll(), QByteArray("previous image"));
 }
 
+QTEST_MAIN(TestUpdateMainWindow)
 #include "test_update_main_window.moc"

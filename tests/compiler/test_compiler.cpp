@@ -2,8 +2,8 @@
 
 #include "TestFiles.h"
 #include "compiler/Compiler.h"
-#include "lang/LangTable.h"
 #include "compiler/ConfigImage.h"
+#include "lang/LangTable.h"
 
 #include <QTemporaryDir>
 
@@ -453,6 +453,10 @@ void TestCompiler::byteCountBeyondARecord_data()
         << QByteArray("<!--x--><row Number_Bytes=\"1024\"/>") << 2 << 0;
     QTest::newRow("first of two") << QByteArray("<row Number_Bytes=\"999\"/><row Number_Bytes=\"300\"/>") << 1 << 0;
     QTest::newRow("disabled row is not compiled") << QByteArray("<row Enable=\"N\" Number_Bytes=\"300\"/><row/>") << 0 << 1;
+    QTest::newRow("a disabled row keeps its number")
+        << QByteArray("<row Enable=\"N\"/><row Number_Bytes=\"300\"/>") << 2 << 0;
+    QTest::newRow("enabled row 513 is not compiled")
+        << QByteArray("<row/>").repeated(512) + "<row Number_Bytes=\"300\"/>" << 0 << 1;
 }
 
 // The request record holds the byte count in one byte: a count it cannot

@@ -15,6 +15,9 @@ int showBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, const
             const QList<QPair<QMessageBox::StandardButton, QString>>& buttons, QMessageBox::StandardButton byDefault)
 {
     QMessageBox box(icon, title, text, QMessageBox::NoButton, parent);
+    // Texts come from language files, names and paths the user typed and
+    // system messages: shown as they are, never read as markup.
+    box.setTextFormat(Qt::PlainText);
     for (const auto& [which, caption] : buttons)
         box.addButton(which)->setText(caption);
     box.setDefaultButton(byDefault);

@@ -28,8 +28,10 @@ void CenterOnScreen(QWidget* window)
         screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
+    // move() places the frame: centre the frame, title bar included.
     const QRect area = screen->availableGeometry();
-    window->move(area.center() - QPoint(window->width() / 2, window->height() / 2));
+    const QSize outer = window->frameGeometry().size();
+    window->move(area.center() - QPoint(outer.width() / 2, outer.height() / 2));
 }
 
 void ApplyCommonLook(QWidget* window)

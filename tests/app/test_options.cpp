@@ -385,7 +385,6 @@ void TestOptions::checkUpdateButton()
     QVERIFY(!d->CheckRunning());
 }
 
-QTEST_MAIN(TestOptions)
 void TestOptions::pagesWearTheWindowColour()
 {
     OptionsFixture fx;
@@ -402,4 +401,5 @@ void TestOptions::pagesWearTheWindowColour()
     }
 }
 
+QTEST_MAIN(TestOptions)
 #include "test_options.moc"

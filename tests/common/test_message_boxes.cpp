@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTextDocumentFragment>
 
 // The real message boxes: their titles and buttons in the user's language,
 // and the button that Enter or Escape presses.
@@ -13,7 +14,8 @@ class TestMessageBoxes : public QObject {
 private slots:
     void question_data();
     void question();
-    void errorBox();
+    void oneButtonBox_data();
+    void oneButtonBox();
 };
 
 namespace {
@@ -23,6 +25,8 @@ const kv::MessageTexts kGerman{QStringLiteral("Fehler"), QStringLiteral("Warnung
 
 struct SeenBox {
     QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
     QStringList buttons;
     QString defaultButton;
 };
@@ -35,6 +39,9 @@ void answerWith(int key, SeenBox& seen)
         if (!box)
             return;
         seen.title = box->windowTitle();
+        seen.icon = box->icon();
+        // As the user reads it: a text that looks like markup stays as typed.
+        seen.text = box->textFormat() == Qt::PlainText ? box->text() : QTextDocumentFragment::fromHtml(box->text()).toPlainText();
         for (QAbstractButton* b : box->buttons())
             seen.buttons << b->text();
         seen.buttons.sort();
@@ -69,18 +76,37 @@ void TestMessageBoxes::question()
                                        defaultNo ? kv::IMessageService::Default::No : kv::IMessageService::Default::Yes);
     QCOMPARE(yes, answer);
     QCOMPARE(seen.title, QStringLiteral("Bestätigen"));
+    QCOMPARE(seen.icon, QMessageBox::Question);
     QCOMPARE(seen.buttons, (QStringList{QStringLiteral("Ja"), QStringLiteral("Nein")}));
     QCOMPARE(seen.defaultButton, defaultNo ? QStringLiteral("Nein") : QStringLiteral("Ja"));
 }
 
-void TestMessageBoxes::errorBox()
+void TestMessageBoxes::oneButtonBox_data()
 {
+    QTest::addColumn<bool>("error");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("icon");
+    QTest::newRow("error") << true << QStringLiteral("Fehler") << int(QMessageBox::Critical);
+    QTest::newRow("warning") << false << QStringLiteral("Warnung") << int(QMessageBox::Warning);
+}
+
+void TestMessageBoxes::oneButtonBox()
+{
+    QFETCH(bool, error);
+    QFETCH(QString, title);
+    QFETCH(int, icon);
     kv::QtMessageService messages;
     messages.setTexts(kGerman);
     SeenBox seen;
-    answerWith(Qt::Key_Return, seen);
-    messages.error(nullptr, QStringLiteral("Fehler! Projekt ungültig"));
-    QCOMPARE(seen.title, QStringLiteral("Fehler"));
+    answerWith(Qt::Key_Escape, seen);
+    const QString text = QStringLiteral("Fehler! Projekt <b>ungültig</b>");
+    if (error)
+        messages.error(nullptr, text);
+    else
+        messages.warning(nullptr, text);
+    QCOMPARE(seen.title, title);
+    QCOMPARE(int(seen.icon), icon);
+    QCOMPARE(seen.text, text);
     QCOMPARE(seen.buttons, QStringList{QStringLiteral("OK")});
 }
 

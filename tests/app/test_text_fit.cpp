@@ -87,7 +87,7 @@ QRect textExtent(const QWidget* w)
                                w->geometry());
 }
 
-// Two boxes that share columns and more than half the height of the lower
+// Two boxes that share columns and more than half the height of the smaller
 // one: a text there is drawn over the other.  (Stacked labels touch by a
 // pixel or two of their line spacing, which hides nothing.)
 bool onSameLine(const QRect& a, const QRect& b)
@@ -98,7 +98,7 @@ bool onSameLine(const QRect& a, const QRect& b)
 
 class Checker {
 public:
-    Checker(QString language)
+    explicit Checker(QString language)
         : m_language(std::move(language))
     {
     }

@@ -53,29 +53,28 @@ bool WriteFileAtomic(const QString& path, const QByteArray& data, QString* error
     const int fd = ::open(tmp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0)
         return fail(error, path, SystemReason(errno));
-    const auto abandon = [&](int err) {
-        ::close(fd);
+    // A failed step removes the new file; the old one was never touched.
+    const auto discard = [&](int err) {
         ::unlink(tmp.constData());
         return fail(error, path, SystemReason(err));
     };
     int err = 0;
-    if (!writeAll(fd, data, &err))
-        return abandon(err);
+    if (!writeAll(fd, data, &err)) {
+        ::close(fd);
+        return discard(err);
+    }
     if (hadTarget)
         (void)::fchmod(fd, old.st_mode & 07777); // keep the permissions the file had
-    if (::fsync(fd) != 0)
-        return abandon(errno);
+    if (::fsync(fd) != 0) {
+        err = errno;
+        ::close(fd);
+        return discard(err);
+    }
     ReachedWriteStep(WriteStep::DataFlushed);
-    if (::close(fd) != 0) {
-        err = errno;
-        ::unlink(tmp.constData());
-        return fail(error, path, SystemReason(err));
-    }
-    if (::rename(tmp.constData(), target.constData()) != 0) {
-        err = errno;
-        ::unlink(tmp.constData());
-        return fail(error, path, SystemReason(err));
-    }
+    if (::close(fd) != 0)
+        return discard(errno);
+    if (::rename(tmp.constData(), target.constData()) != 0)
+        return discard(errno);
     ReachedWriteStep(WriteStep::Replaced);
     // The new name lives in the folder: flush it too.  The file is in place
     // by now, so a folder that cannot be flushed is no failure of the write.

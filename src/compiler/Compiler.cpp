@@ -39,22 +39,6 @@ const QString kDefCommunity = QStringLiteral("marble");
 constexpr int TxtRowRefused = 39;
 constexpr int CommunityMaxChars = 15; // the 16th byte always ends the text
 
-// Upper-cased (a to z only) and compared exactly with an upper-case ASCII
-// word: a character outside ASCII never matches.
-bool upperEquals(QStringView text, QLatin1String word)
-{
-    if (text.size() != word.size())
-        return false;
-    for (qsizetype i = 0; i < word.size(); ++i) {
-        char16_t c = text[i].unicode();
-        if (c >= u'a' && c <= u'z')
-            c = char16_t(c - 32);
-        if (c != char16_t(uchar(word.data()[i])))
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 // The attributes of one row element.  The compile reads a row by its own
@@ -73,8 +57,8 @@ struct Compiler::RowValues {
     bool has(RowAttr a) const { return present[a]; }
     // The number rule; fallback when missing or not a number.
     qint32 number(RowAttr a, qint32 fallback) const { return has(a) ? ToInt32Or(text[a], fallback) : fallback; }
-    bool upperIs(RowAttr a, QLatin1String word) const { return has(a) && upperEquals(text[a], word); }
-    bool trimmedUpperIs(RowAttr a, QLatin1String word) const { return has(a) && upperEquals(TrimCtl(text[a]), word); }
+    bool upperIs(RowAttr a, QLatin1String word) const { return has(a) && UpperAscii(text[a]) == word; }
+    bool trimmedUpperIs(RowAttr a, QLatin1String word) const { return has(a) && UpperAscii(TrimCtl(text[a])) == word; }
 };
 
 namespace {
@@ -106,12 +90,12 @@ QString stationName(const pugi::xml_node& root, const char* key)
 
 quint8 ConversionCode(const QString& text)
 {
-    const QString t = TrimCtl(text);
-    if (upperEquals(t, QLatin1String("FLOAT")))
+    const QString t = UpperAscii(TrimCtl(text));
+    if (t == QLatin1String("FLOAT"))
         return 1;
-    if (upperEquals(t, QLatin1String("FLOAT * 10")))
+    if (t == QLatin1String("FLOAT * 10"))
         return 2;
-    if (upperEquals(t, QLatin1String("FLOAT * 100")))
+    if (t == QLatin1String("FLOAT * 100"))
         return 3;
     return 0;
 }

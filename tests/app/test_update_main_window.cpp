@@ -1,5 +1,7 @@
 #include <QtTest>
 
+#include "TestFiles.h"
+
 #include "app/UTessaraneFirmWare.h"
 #include "update/IcmpEcho.h"
 #include "update/ProgramStarter.h"
@@ -100,12 +102,8 @@ void TestUpdateMainWindow::failedCompileOpensNoDialog()
     QTemporaryDir dir;
     const QString project = dir.path() + QStringLiteral("/PROJECTS/Plant");
     QVERIFY(QDir().mkpath(project + QStringLiteral("/bin")));
-    const auto write = [&](const QString& name, const QByteArray& bytes) {
-        QFile f(project + name);
-        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-    };
-    QVERIFY(write(QStringLiteral("/SNMP_Manager.xml"), table));
-    QVERIFY(write(QStringLiteral("/bin/bank.bin"), QByteArray("previous image")));
+    QVERIFY(tryWriteFile(project + QStringLiteral("/SNMP_Manager.xml"), table));
+    QVERIFY(tryWriteFile(project + QStringLiteral("/bin/bank.bin"), "previous image"));
     kv::ScriptedMessageService messages;
     kv::UiServices services;
     services.messages = &messages;

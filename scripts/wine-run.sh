@@ -8,6 +8,11 @@ exe="$1"
 shift
 export WINEDEBUG="${WINEDEBUG:--all}"
 unset DISPLAY
+# Wine passes no QT_* variable on: a WINE prefix makes it arrive as QT_*.
+export WINEQT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
+# Without a font folder the offscreen platform measures text with dummy widths.
+export WINEQT_QPA_FONTDIR='Z:\usr\share\fonts\truetype\dejavu'
+
 limit="${KV_WINE_TIMEOUT:-280}"
 case "$(basename "$exe")" in
   test_*) qtest=1 ;;

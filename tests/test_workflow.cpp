@@ -278,7 +278,9 @@ void TestWorkflow::wholeWorkflow()
     QVERIFY2(bank == fixture("expected_bank.bin"), "bank.bin differs from the expected image");
     QCOMPARE(readAll(W + QStringLiteral("/gsd/") + gsd.at(0)), fixture("expected_gsdml.xml"));
     QByteArray job = fixture("Ethernet_Update.xml");
-    job.replace("@WORKSPACE@", QDir::toNativeSeparators(W).toHtmlEscaped().toUtf8());
+    for (const char* file : {"/MASTER/Img52013.sim", "/PROJECTS/Plant 7/bin/bank.bin"})
+        job.replace(QByteArray("@WORKSPACE@") + file,
+                    QDir::toNativeSeparators(W + QLatin1String(file)).toHtmlEscaped().toUtf8());
     QCOMPARE(readAll(W + QStringLiteral("/Ethernet_Update.xml")), job);
     QCOMPARE(readAll(W + QStringLiteral("/Tessaran.xml")), fixture("Tessaran.xml"));
 }

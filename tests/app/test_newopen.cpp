@@ -109,6 +109,10 @@ void TestNewOpen::openPreselection()
     QFETCH(QString, open);
     QFETCH(QString, expected);
     QFETCH(QString, also);
+#ifdef Q_OS_WIN
+    if (!also.isEmpty() && also.compare(QLatin1String("Alpha"), Qt::CaseInsensitive) == 0)
+        QSKIP("a Windows folder cannot hold two names that differ only in letter case");
+#endif
     AppFixture fx;
     for (const char* d : {"beta", "Alpha"})
         QVERIFY(QDir().mkpath(fx.path(QStringLiteral("PROJECTS/") + QLatin1String(d))));

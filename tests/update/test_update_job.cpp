@@ -134,7 +134,8 @@ void TestUpdateJob::cliJob()
     QVERIFY(QDir().mkpath(project + QStringLiteral("/bin")));
     QByteArray want = expected(fixture);
     want.replace("/opt/kv52013/MASTER/Img52013.sim",
-                 QDir::toNativeSeparators(QStringLiteral(KV_BIN_DIR "/MASTER/Img52013.sim")).toUtf8());
+                 QDir::toNativeSeparators(QFileInfo(QStringLiteral(KV_BIN_DIR "/MASTER/Img52013.sim")).absoluteFilePath())
+                     .toUtf8());
     want.replace(QString::fromUtf8("/opt/kv52013/PROJECTS/Line 3 &amp; \xc3\x9c/bin/bank.bin").toUtf8(),
                  QDir::toNativeSeparators(project + QStringLiteral("/bin/bank.bin")).toUtf8());
     const QByteArray ip = fixture.startsWith(QLatin1String("job_both")) ? "192.168.2.205"

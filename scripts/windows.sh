@@ -71,9 +71,10 @@ QT_CONFIGURE=(
   -nomake examples -nomake tests
   -opensource -confirm-license
   -no-opengl -no-dbus -no-icu -no-glib -no-fontconfig -no-openssl -schannel
-  -qt-zlib -qt-pcre -qt-freetype -qt-harfbuzz -qt-libpng -qt-libjpeg
+  -qt-zlib -qt-pcre -qt-freetype -qt-harfbuzz -qt-libpng -no-libjpeg -no-gif
   -no-feature-sql -no-feature-printsupport -no-feature-concurrent -no-feature-testlib_selfcover
   -no-feature-tabletevent -no-feature-vulkan
+  -no-feature-textodfwriter -no-feature-textmarkdownreader -no-feature-textmarkdownwriter
   -submodules qtbase
   --
   -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake"

@@ -1,4 +1,5 @@
 #include "Bench.h"
+#include "BenchRows.h"
 
 #include "state/AppState.h"
 #include "common/UServices.h"
@@ -19,32 +20,6 @@
 
 namespace {
 
-// 512 enabled rows with every column filled.
-QVector<kv::SnmpRequest> fullTable()
-{
-    QVector<kv::SnmpRequest> rows(kv::SnmpMaxRows);
-    for (int i = 0; i < kv::SnmpMaxRows; ++i) {
-        kv::SnmpRequest& r = rows[i];
-        r.Enable = QStringLiteral("Y");
-        r.IP_Address = QStringLiteral("10.1.%1.%2").arg(i / 200).arg(i % 200 + 1);
-        r.Version = QStringLiteral("2");
-        r.Community_String = QStringLiteral("Marble");
-        r.OID = QStringLiteral("1.3.6.1.4.1.2021.10.1.3.%1").arg(i + 1);
-        r.Type = QStringLiteral("Int");
-        r.Mode = i % 3 ? QStringLiteral("Get") : QStringLiteral("Set");
-        r.On_Change = QStringLiteral("Y");
-        r.On_Command = QStringLiteral("N");
-        r.On_Timer = QStringLiteral("Y");
-        r.Time = QStringLiteral("1000");
-        r.Position = QString::number(i * 2);
-        r.Number_Bytes = QStringLiteral("2");
-        r.ConvertFrom = QStringLiteral("Float * 10");
-        r.Cancel = QStringLiteral("N");
-        r.Mnemonic = QStringLiteral("Load average of agent %1").arg(i + 1);
-    }
-    return rows;
-}
-
 struct Setup {
     QTemporaryDir dir;
     kv::ScriptedMessageService messages;
@@ -58,7 +33,7 @@ struct Setup {
         state = std::make_unique<kv::AppState>(dir.path());
         QDir(dir.path()).mkpath(QStringLiteral("PROJECTS/B/bin"));
         state->OpenProject(QStringLiteral("B"));
-        kv::SaveSnmpRequests(fullTable(), state->SnmpManagerPath);
+        kv::SaveSnmpRequests(kv::bench::FullSnmpRows(), state->SnmpManagerPath);
         dialog = std::make_unique<TFSNMPManagerAccess>(*state, services);
     }
     QTableView* grid() const { return dialog->findChild<QTableView*>(QStringLiteral("ACG_SNMP")); }

@@ -22,6 +22,7 @@ seed fuzz_language -iname '*.lng'
 seed fuzz_pargen -name 'ParGen*.xml'
 seed fuzz_snmp -name 'SNMP_Manager*.xml'
 seed fuzz_image -name '*.bin'
+seed fuzz_csv -name '*.csv'
 mkdir -p $B/corpus/fuzz_compile
 for d in $(find tests/fixtures -name 'ParGen.xml' -printf '%h\n' | sort -u); do
   if [ -f "$d/SNMP_Manager.xml" ]; then

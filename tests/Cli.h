@@ -8,6 +8,7 @@ struct CliRun {
     int status = -1; // -1: did not end normally within a minute
     QString out;
     QString err;
+    QByteArray rawOut; // standard output's bytes as they came
 };
 
 inline CliRun runCli(const QStringList& args, const QString& workDir = QString())
@@ -20,7 +21,8 @@ inline CliRun runCli(const QStringList& args, const QString& workDir = QString()
     if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
         return r;
     r.status = p.exitCode();
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.rawOut = p.readAllStandardOutput();
+    r.out = QString::fromUtf8(r.rawOut);
     r.err = QString::fromUtf8(p.readAllStandardError());
 #ifdef Q_OS_WIN
     // A Windows console program ends its lines with CR LF.

@@ -27,6 +27,10 @@ constexpr qint64 MaxDocumentFileSize = (qint64(1) << 31) - 1;
 // could block the window or never end.
 FileRead ReadWholeFile(const QString& path, QByteArray& bytes, qint64 maxSize = MaxDocumentFileSize);
 
+// Writes bytes to standard output exactly as they are (no line-end
+// translation on any platform) and flushes; false when they did not all go.
+bool WriteStandardOutput(const QByteArray& bytes);
+
 // The Error outcomes of ReadWholeFile, for its platform parts.
 FileRead FileReadError(const QString& path, const QString& reason);
 FileRead FileTooLarge(const QString& path);

@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -53,6 +54,12 @@ FileRead ReadWholeFile(const QString& path, QByteArray& bytes, qint64 maxSize)
     bytes.resize(got);
     r.status = FileRead::Ok;
     return r;
+}
+
+bool WriteStandardOutput(const QByteArray& bytes)
+{
+    const size_t n = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    return std::fflush(stdout) == 0 && n == size_t(bytes.size());
 }
 
 } // namespace kv

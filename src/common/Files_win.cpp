@@ -3,6 +3,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cstdio>
+#include <fcntl.h>
+#include <io.h>
+
 namespace kv {
 
 // Only a regular file is read: a device or pipe name could block the window.
@@ -29,6 +33,18 @@ FileRead ReadWholeFile(const QString& path, QByteArray& bytes, qint64 maxSize)
     FileRead r;
     r.status = FileRead::Ok;
     return r;
+}
+
+// Standard output is opened in text mode, which would turn LF into CR LF.
+bool WriteStandardOutput(const QByteArray& bytes)
+{
+    std::fflush(stdout);
+    const int previous = _setmode(_fileno(stdout), _O_BINARY);
+    const size_t n = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    const bool flushed = std::fflush(stdout) == 0;
+    if (previous != -1)
+        _setmode(_fileno(stdout), previous);
+    return flushed && n == size_t(bytes.size());
 }
 
 } // namespace kv

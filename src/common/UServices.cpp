@@ -58,6 +58,17 @@ QString QtFileDialogs::getSaveFileName(QWidget* parent, const QString& caption, 
     return dlg.selectedFiles().constFirst();
 }
 
+QString QtFileDialogs::getOpenFileName(QWidget* parent, const QString& caption, const QString& dir,
+                                       const QString& filter)
+{
+    QFileDialog dlg(parent, caption, dir, filter);
+    dlg.setAcceptMode(QFileDialog::AcceptOpen);
+    dlg.setFileMode(QFileDialog::ExistingFile);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return QString();
+    return dlg.selectedFiles().constFirst();
+}
+
 void DesktopUrlOpener::openUrl(const QUrl& url)
 {
     QDesktopServices::openUrl(url);

@@ -43,12 +43,14 @@ protected:
     MessageTexts m_texts;
 };
 
-// The file-save dialog.  Returns the chosen path, or an empty text on cancel.
+// The file dialogs.  Each returns the chosen path, or an empty text on cancel.
 class IFileDialogs {
 public:
     virtual ~IFileDialogs() = default;
     virtual QString getSaveFileName(QWidget* parent, const QString& caption, const QString& dir,
                                     const QString& filter, const QString& proposedName) = 0;
+    virtual QString getOpenFileName(QWidget* parent, const QString& caption, const QString& dir,
+                                    const QString& filter) = 0;
 };
 
 // Opens an address with the desktop's default handler.
@@ -106,6 +108,8 @@ class QtFileDialogs : public IFileDialogs {
 public:
     QString getSaveFileName(QWidget* parent, const QString& caption, const QString& dir,
                             const QString& filter, const QString& proposedName) override;
+    QString getOpenFileName(QWidget* parent, const QString& caption, const QString& dir,
+                            const QString& filter) override;
 };
 
 // Returns a fixed answer and records the call.
@@ -121,7 +125,16 @@ public:
         ++calls;
         return answer;
     }
-    QString answer;
+    QString getOpenFileName(QWidget*, const QString& caption, const QString& dir, const QString& filter) override
+    {
+        lastCaption = caption;
+        lastDir = dir;
+        lastFilter = filter;
+        ++calls;
+        return openAnswer;
+    }
+    QString answer;     // of the save dialog
+    QString openAnswer; // of the open dialog
     QString lastCaption, lastDir, lastFilter, lastProposedName;
     int calls = 0;
 };

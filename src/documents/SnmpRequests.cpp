@@ -116,6 +116,11 @@ SnmpRequest SnmpRequest::ResetRow()
     return r;
 }
 
+QString SnmpMissingAttributeText(int column)
+{
+    return missingAttributeDefault(column, SnmpRequest::ResetRow().field(column));
+}
+
 bool SnmpRequest::operator==(const SnmpRequest& o) const
 {
     for (const FieldPtr f : kFields) {

@@ -74,6 +74,9 @@ struct SnmpRequest {
     bool operator!=(const SnmpRequest& o) const { return !(*this == o); }
 };
 
+// The text a row gets for a column (1..16) whose attribute is missing.
+QString SnmpMissingAttributeText(int column);
+
 // The whole table as read from the configuration.
 struct SnmpTable {
     SnmpTable(); // every row reset

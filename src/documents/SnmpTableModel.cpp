@@ -62,9 +62,28 @@ bool SnmpTableModel::setData(const QModelIndex& index, const QVariant& value, in
     QString& cell = m_rows[index.row()].field(col);
     if (cell == text)
         return true;
+    const QString before = cell;
     cell = text;
     emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole, Qt::ToolTipRole, Qt::CheckStateRole});
+    if (m_recording)
+        emit cellEdited(index.row(), col, before, text);
     return true;
+}
+
+void SnmpTableModel::setCellText(int row, int column, const QString& text)
+{
+    if (row < 0 || row >= m_rows.size() || column < 1 || column > SnmpFieldCount)
+        return;
+    m_rows[row].field(column) = text;
+    const QModelIndex i = index(row, column);
+    emit dataChanged(i, i);
+}
+
+void SnmpTableModel::replaceRows(const QVector<SnmpRequest>& rows)
+{
+    Q_ASSERT(rows.size() == SnmpMaxRows);
+    m_rows = rows;
+    emit dataChanged(index(0, 1), index(int(m_rows.size()) - 1, SnmpFieldCount));
 }
 
 Qt::ItemFlags SnmpTableModel::flags(const QModelIndex& index) const

@@ -29,6 +29,22 @@ public:
     void setRows(const QVector<SnmpRequest>& rows);
     const QVector<SnmpRequest>& rows() const { return m_rows; }
 
+    // Changes the model without cellEdited: the undo of a change, and a
+    // change recorded as a whole.  The view keeps its current cell.
+    void replaceRows(const QVector<SnmpRequest>& rows);
+    void setCellText(int row, int column, const QString& text);
+
+    // While recording (the default), every change that setData makes is
+    // reported through cellEdited.
+    void setRecording(bool on) { m_recording = on; }
+    bool recording() const { return m_recording; }
+
+signals:
+    // A cell (row 0..511, column 1..16) was changed through setData.
+    void cellEdited(int row, int column, const QString& before, const QString& after);
+
+public:
+
     // 17 column captions (column 0 first) and 16 hints (column 1 first).
     void setHeaders(const QStringList& captions, const QStringList& hints);
 
@@ -36,6 +52,7 @@ private:
     QVector<SnmpRequest> m_rows;
     QStringList m_captions;
     QStringList m_hints;
+    bool m_recording = true;
 };
 
 } // namespace kv

@@ -4,23 +4,34 @@
 #include "documents/PositionListModel.h"
 #include "documents/SnmpRequests.h"
 #include "documents/SnmpTableModel.h"
+#include "documents/SnmpTableText.h"
 #include "documents/UCheckBoxDelegate.h"
 #include "documents/UComon.h"
 #include "documents/UPickListDelegate.h"
 
+#include "common/AtomicFile.h"
+#include "common/Files.h"
+#include "common/TextRules.h"
+
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPainter>
 #include <QStringListModel>
 #include <QStyleOptionHeader>
 #include <QTableView>
 #include <QTimer>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 #include <array>
+#include <cerrno>
 
 namespace {
 
@@ -42,6 +53,17 @@ enum : int {
     HintPasteRow = 653,
     TxtSurplusRows = 662,
     TxtInsertLosesLastRow = 663,
+    TxtFileExists = 1103,
+    TxtImportReplaces = 1118,
+    TxtUndo = 1119,
+    TxtRedo = 1120,
+    TxtCopyCells = 1121,
+    TxtPasteCells = 1122,
+    TxtExport = 1123,
+    TxtImport = 1124,
+    TxtExportCaption = 1125,
+    TxtImportCaption = 1126,
+    TxtCsvFilter = 1127,
 };
 
 constexpr int kClientWidth = 1230;
@@ -75,12 +97,82 @@ const std::array<ColumnSpec, kv::SnmpFieldCount + 1> kColumns = {{
     {622, 636, 80},
 }};
 
-QStringListModel* listModel(QObject* parent, std::initializer_list<const char*> items)
+QStringListModel* listModel(QObject* parent, int column)
 {
-    QStringList l;
-    for (const char* s : items)
-        l << QString::fromLatin1(s);
-    return new QStringListModel(l, parent);
+    return new QStringListModel(kv::SnmpColumnChoices(column, 0), parent);
+}
+
+// A change already made when its command is pushed: the first redo, which
+// the push makes, does nothing.
+class MadeCommand : public QUndoCommand {
+public:
+    using QUndoCommand::QUndoCommand;
+    void undo() override { apply(false); }
+    void redo() override
+    {
+        if (m_made) {
+            m_made = false;
+            return;
+        }
+        apply(true);
+    }
+
+protected:
+    virtual void apply(bool after) = 0;
+
+private:
+    bool m_made = true;
+};
+
+// One cell typed, picked or toggled.
+class CellCommand : public MadeCommand {
+public:
+    CellCommand(TFSNMPManagerAccess* dialog, int row, int column, const QString& before, const QString& after)
+        : m_dialog(dialog), m_row(row), m_column(column), m_before(before), m_after(after)
+    {
+    }
+
+private:
+    void apply(bool after) override
+    {
+        m_dialog->tableModel()->setCellText(m_row, m_column, after ? m_after : m_before);
+        m_dialog->showCells(m_row + 1, m_column, m_row + 1, m_column);
+    }
+    TFSNMPManagerAccess* m_dialog;
+    int m_row, m_column;
+    QString m_before, m_after;
+};
+
+// A change of many cells at once (rows, a paste, an import): the table
+// before and after.  Strings are shared, so a copy of the table is small.
+class RowsCommand : public MadeCommand {
+public:
+    RowsCommand(TFSNMPManagerAccess* dialog, const QString& text, const QVector<kv::SnmpRequest>& before,
+                const QVector<kv::SnmpRequest>& after, const QRect& cells)
+        : MadeCommand(text), m_dialog(dialog), m_before(before), m_after(after), m_cells(cells)
+    {
+    }
+
+private:
+    void apply(bool after) override
+    {
+        m_dialog->tableModel()->replaceRows(after ? m_after : m_before);
+        m_dialog->showCells(m_cells.top(), m_cells.left(), m_cells.bottom(), m_cells.right());
+    }
+    TFSNMPManagerAccess* m_dialog;
+    QVector<kv::SnmpRequest> m_before, m_after;
+    QRect m_cells; // x: columns, y: rows 1..512
+};
+
+bool holdsData(const QVector<kv::SnmpRequest>& rows)
+{
+    for (const kv::SnmpRequest& r : rows) {
+        for (int c = 1; c <= kv::SnmpFieldCount; ++c) {
+            if (!kv::SnmpRequest::IsCheckBoxColumn(c) && !kv::TrimCtl(r.field(c)).isEmpty())
+                return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -139,11 +231,11 @@ void TFSNMPManagerAccess::createGrid()
     m_model = new SnmpTableModel(this);
     m_positions = new PositionListModel(this);
     m_positions->setCount(SnmpMaxPositionChoices);
-    m_versions = listModel(this, {"1", "2", "3"});
-    m_communities = listModel(this, {"Marble", "Harbour"});
-    m_types = listModel(this, {"String", "Int"});
-    m_modes = listModel(this, {"Get", "Set", "Trap"});
-    m_conversions = listModel(this, {"None", "Float", "Float * 10", "Float * 100"});
+    m_versions = listModel(this, ColVersion);
+    m_communities = listModel(this, ColCommunity);
+    m_types = listModel(this, ColType);
+    m_modes = listModel(this, ColMode);
+    m_conversions = listModel(this, ColConvertFrom);
 
     ACG_SNMP = new QTableView(this);
     ACG_SNMP->setObjectName(QStringLiteral("ACG_SNMP"));
@@ -211,11 +303,243 @@ void TFSNMPManagerAccess::createGrid()
             connect(d, &QAbstractItemDelegate::closeEditor, this, onClose);
     }
 
+    m_undo = new QUndoStack(this);
+    connect(m_model, &SnmpTableModel::cellEdited, this,
+            [this](int row, int column, const QString& before, const QString& after) {
+                m_undo->push(new CellCommand(this, row, column, before, after));
+            });
+    createActions();
+
     ACG_SNMP->installEventFilter(this);
     // The corner above the row numbers carries the caption of column 0.
     m_cornerButton = ACG_SNMP->findChild<QAbstractButton*>();
     if (m_cornerButton)
         m_cornerButton->installEventFilter(this);
+}
+
+void TFSNMPManagerAccess::createActions()
+{
+    const auto action = [this](const char* name, std::initializer_list<QKeySequence> keys, void (TFSNMPManagerAccess::*slot)()) {
+        auto* a = new QAction(this);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setShortcuts(QList<QKeySequence>(keys));
+        // Only while the grid (or an editor in it) has the focus; an open
+        // text editor takes its own copy, paste and undo keys first.
+        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        connect(a, &QAction::triggered, this, slot);
+        ACG_SNMP->addAction(a);
+        return a;
+    };
+    m_actUndo = action("Act_Undo", {QKeySequence::Undo}, &TFSNMPManagerAccess::undoOnce);
+    m_actRedo = action("Act_Redo", {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
+                       &TFSNMPManagerAccess::redoOnce);
+    m_actCopy = action("Act_CopyCells", {QKeySequence::Copy}, &TFSNMPManagerAccess::CopyCells);
+    m_actPaste = action("Act_PasteCells", {QKeySequence::Paste}, &TFSNMPManagerAccess::PasteCells);
+    m_actExport = action("Act_Export", {QKeySequence(Qt::CTRL | Qt::Key_E)}, &TFSNMPManagerAccess::ExportTable);
+    m_actImport = action("Act_Import", {QKeySequence(Qt::CTRL | Qt::Key_I)}, &TFSNMPManagerAccess::ImportTable);
+    m_actUndo->setEnabled(false);
+    m_actRedo->setEnabled(false);
+    connect(m_undo, &QUndoStack::canUndoChanged, m_actUndo, &QAction::setEnabled);
+    connect(m_undo, &QUndoStack::canRedoChanged, m_actRedo, &QAction::setEnabled);
+
+    m_menu = new QMenu(this);
+    m_menu->setObjectName(QStringLiteral("PM_SNMP"));
+    m_menu->addAction(m_actUndo);
+    m_menu->addAction(m_actRedo);
+    m_menu->addSeparator();
+    m_menu->addAction(m_actCopy);
+    m_menu->addAction(m_actPaste);
+    m_menu->addSeparator();
+    m_menu->addAction(m_actExport);
+    m_menu->addAction(m_actImport);
+
+    ACG_SNMP->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ACG_SNMP, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        const QModelIndex at = ACG_SNMP->indexAt(pos);
+        if (at.isValid() && !ACG_SNMP->selectionModel()->isSelected(at))
+            ACG_SNMP->setCurrentIndex(at);
+        m_menu->popup(ACG_SNMP->viewport()->mapToGlobal(pos));
+    });
+    // The menu from the keyboard: the Menu key (a context menu request) and Shift+F10.
+    auto* menuKey = new QAction(this);
+    menuKey->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10));
+    menuKey->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(menuKey, &QAction::triggered, this, [this] {
+        commitOpenEditor();
+        const QRect cell = ACG_SNMP->visualRect(ACG_SNMP->currentIndex());
+        m_menu->popup(ACG_SNMP->viewport()->mapToGlobal(cell.isValid() ? cell.center() : QPoint(0, 0)));
+    });
+    ACG_SNMP->addAction(menuKey);
+}
+
+void TFSNMPManagerAccess::undoOnce()
+{
+    commitOpenEditor();
+    m_undo->undo();
+}
+
+void TFSNMPManagerAccess::redoOnce()
+{
+    commitOpenEditor();
+    m_undo->redo();
+}
+
+QVector<int> TFSNMPManagerAccess::visibleColumns() const
+{
+    QVector<int> columns;
+    for (int c = 1; c <= kv::SnmpFieldCount; ++c) {
+        if (!ACG_SNMP->isColumnHidden(c))
+            columns << c;
+    }
+    return columns;
+}
+
+QString TFSNMPManagerAccess::columnName(int column) const
+{
+    return m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+}
+
+void TFSNMPManagerAccess::showCells(int row, int column, int lastRow, int lastColumn)
+{
+    const QModelIndex first = m_model->index(row - 1, column);
+    const QModelIndex last = m_model->index(lastRow - 1, lastColumn);
+    if (!first.isValid() || !last.isValid())
+        return;
+    ACG_SNMP->setCurrentIndex(first);
+    ACG_SNMP->selectionModel()->select(QItemSelection(first, last), QItemSelectionModel::ClearAndSelect);
+    ACG_SNMP->scrollTo(first);
+}
+
+void TFSNMPManagerAccess::pushRows(const QString& text, const QVector<kv::SnmpRequest>& before, int row, int column,
+                                   int lastRow, int lastColumn)
+{
+    if (before == m_model->rows())
+        return;
+    m_undo->push(new RowsCommand(this, text, before, m_model->rows(), QRect(QPoint(column, row), QPoint(lastColumn, lastRow))));
+}
+
+template <class Change>
+void TFSNMPManagerAccess::recordRows(const QString& text, Change change)
+{
+    const QVector<kv::SnmpRequest> before = m_model->rows();
+    const QModelIndex cur = ACG_SNMP->currentIndex();
+    m_model->setRecording(false);
+    change();
+    m_model->setRecording(true);
+    const int row = cur.isValid() ? cur.row() + 1 : 1;
+    const int column = cur.isValid() && cur.column() >= 1 ? cur.column() : kv::ColEnable;
+    pushRows(text, before, row, column, row, column);
+}
+
+void TFSNMPManagerAccess::CopyCells()
+{
+    commitOpenEditor();
+    const QModelIndexList selected = ACG_SNMP->selectionModel()->selectedIndexes();
+    QModelIndex cur = ACG_SNMP->currentIndex();
+    int top = cur.isValid() ? cur.row() : 0, bottom = top;
+    int left = cur.isValid() ? std::max(cur.column(), 1) : 1, right = left;
+    if (!selected.isEmpty()) {
+        top = left = INT_MAX;
+        bottom = right = -1;
+        for (const QModelIndex& i : selected) {
+            top = std::min(top, i.row());
+            bottom = std::max(bottom, i.row());
+            left = std::min(left, i.column());
+            right = std::max(right, i.column());
+        }
+    }
+    QVector<QStringList> cells;
+    for (int r = top; r <= bottom; ++r) {
+        QStringList line;
+        for (int c : visibleColumns()) {
+            if (c < left || c > right)
+                continue;
+            const QString& text = m_model->rows().at(r).field(c);
+            if (kv::SnmpRequest::IsCheckBoxColumn(c))
+                line << (text == QLatin1String("Y") ? QStringLiteral("Y") : QStringLiteral("N"));
+            else
+                line << text;
+        }
+        cells << line;
+    }
+    QGuiApplication::clipboard()->setText(kv::CellsAsTabText(cells));
+}
+
+void TFSNMPManagerAccess::PasteCells()
+{
+    commitOpenEditor();
+    const QString text = QGuiApplication::clipboard()->text();
+    if (text.isEmpty())
+        return;
+    const QVector<QStringList> cells = kv::ParseTabText(text);
+    const QModelIndex cur = ACG_SNMP->currentIndex();
+    const int row = cur.isValid() ? cur.row() + 1 : 1;
+    const int column = cur.isValid() && cur.column() >= 1 ? cur.column() : kv::ColEnable;
+    QVector<kv::SnmpRequest> rows = m_model->rows();
+    kv::TableTextProblem problem;
+    if (!kv::PasteCells(rows, row, column, cells, visibleColumns(), m_positions->count(), problem)) {
+        m_services.messages->error(this, kv::TableTextMessage(problem, m_state.Lang, columnName(problem.column)));
+        return;
+    }
+    const QVector<kv::SnmpRequest> before = m_model->rows();
+    m_model->replaceRows(rows);
+    // The block pasted, for the selection afterwards.
+    int width = 1;
+    for (const QStringList& l : cells)
+        width = std::max(width, int(l.size()));
+    const QVector<int> columns = visibleColumns();
+    const int lastColumn = columns.at(std::min(int(columns.indexOf(column)) + width - 1, int(columns.size()) - 1));
+    const int lastRow = row + std::max(1, int(cells.size())) - 1;
+    pushRows(m_state.Text(TxtPasteCells), before, row, column, lastRow, lastColumn);
+    showCells(row, column, lastRow, lastColumn);
+}
+
+void TFSNMPManagerAccess::ExportTable()
+{
+    commitOpenEditor();
+    const QString dir = QFileInfo(m_state.SnmpManagerPath).absolutePath();
+    const QString path = m_services.files->getSaveFileName(this, m_state.Text(TxtExportCaption), dir,
+                                                           m_state.Text(TxtCsvFilter), QStringLiteral("SNMP_Manager.csv"));
+    if (path.isEmpty())
+        return;
+    if (QFileInfo::exists(path)
+        && !m_services.messages->question(this, m_state.Text(TxtFileExists), kv::IMessageService::Default::No))
+        return;
+    QString error;
+    if (!kv::WriteFileAtomic(path, kv::SnmpRequestsCsv(m_model->rows()), &error))
+        m_services.messages->error(this, error);
+}
+
+void TFSNMPManagerAccess::ImportTable()
+{
+    commitOpenEditor();
+    const QString dir = QFileInfo(m_state.SnmpManagerPath).absolutePath();
+    const QString path = m_services.files->getOpenFileName(this, m_state.Text(TxtImportCaption), dir,
+                                                           m_state.Text(TxtCsvFilter));
+    if (path.isEmpty())
+        return;
+    QByteArray bytes;
+    const kv::FileRead read = kv::ReadWholeFile(path, bytes, kv::SnmpCsvMaxFileSize);
+    if (!read.ok()) {
+        m_services.messages->error(this, read.status == kv::FileRead::Missing
+                                             ? kv::FileMessage(path, kv::SystemReason(ENOENT))
+                                             : read.message);
+        return;
+    }
+    QVector<kv::SnmpRequest> rows;
+    kv::TableTextProblem problem;
+    int count = 0;
+    if (!kv::ReadSnmpCsv(bytes, m_positions->count(), rows, problem, &count)) {
+        m_services.messages->error(this, kv::TableTextMessage(problem, m_state.Lang, columnName(problem.column)));
+        return;
+    }
+    if (holdsData(m_model->rows())
+        && !m_services.messages->question(this, m_state.Text(TxtImportReplaces), kv::IMessageService::Default::No))
+        return;
+    const QVector<kv::SnmpRequest> before = m_model->rows();
+    m_model->replaceRows(rows);
+    pushRows(m_state.Text(TxtImport), before, 1, kv::ColEnable, std::max(1, count), kv::SnmpFieldCount);
+    showCells(1, kv::ColEnable, 1, kv::ColEnable);
 }
 
 void TFSNMPManagerAccess::Set_Lang()
@@ -236,6 +560,12 @@ void TFSNMPManagerAccess::Set_Lang()
     Btn_CopyRow->setToolTip(T(HintCopyRow));
     Btn_PasteRow->setText(T(TxtPasteRow));
     Btn_PasteRow->setToolTip(T(HintPasteRow));
+    m_actUndo->setText(T(TxtUndo));
+    m_actRedo->setText(T(TxtRedo));
+    m_actCopy->setText(T(TxtCopyCells));
+    m_actPaste->setText(T(TxtPasteCells));
+    m_actExport->setText(T(TxtExport));
+    m_actImport->setText(T(TxtImport));
 
     QStringList captions;
     m_hintSnmp.clear();
@@ -268,6 +598,7 @@ bool TFSNMPManagerAccess::FormShow()
     }
     m_positions->setCount(table.PositionChoiceCount);
     m_model->setRows(table.rows);
+    m_undo->clear();
     ACG_SNMP->setColumnHidden(kv::ColOnCommand, true);
     m_doCopySnmp = false;
     m_surplusWarningPending = table.surplusRows > 0;
@@ -384,7 +715,7 @@ void TFSNMPManagerAccess::Btn_DelRowClick()
     const int row = kv::GridCurrentRow(ACG_SNMP);
     if (!m_services.messages->question(this, m_state.Text(TxtDeleteQuestion) + QString::number(row)))
         return;
-    kv::GridDeleteRow(ACG_SNMP, row);
+    recordRows(m_state.Text(TxtDelRow), [&] { kv::GridDeleteRow(ACG_SNMP, row); });
 }
 
 void TFSNMPManagerAccess::Btn_InsRowClick()
@@ -395,7 +726,7 @@ void TFSNMPManagerAccess::Btn_InsRowClick()
     if (kv::GridRowUsed(ACG_SNMP, last)
         && !m_services.messages->question(this, m_state.Text(TxtInsertLosesLastRow), kv::IMessageService::Default::No))
         return;
-    kv::GridInsertRow(ACG_SNMP, kv::GridCurrentRow(ACG_SNMP));
+    recordRows(m_state.Text(TxtInsRow), [&] { kv::GridInsertRow(ACG_SNMP, kv::GridCurrentRow(ACG_SNMP)); });
 }
 
 void TFSNMPManagerAccess::Btn_CopyRowClick()
@@ -408,6 +739,8 @@ void TFSNMPManagerAccess::Btn_CopyRowClick()
 void TFSNMPManagerAccess::Btn_PasteRowClick()
 {
     commitOpenEditor();
-    kv::GridPasteRow(ACG_SNMP, kv::GridCurrentRow(ACG_SNMP), m_doCopySnmp, m_state.RowCopyBuffer, m_state.Lang,
-                     *m_services.messages, this);
+    recordRows(m_state.Text(TxtPasteRow), [&] {
+        kv::GridPasteRow(ACG_SNMP, kv::GridCurrentRow(ACG_SNMP), m_doCopySnmp, m_state.RowCopyBuffer, m_state.Lang,
+                         *m_services.messages, this);
+    });
 }

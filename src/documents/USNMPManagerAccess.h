@@ -4,12 +4,16 @@
 
 #include "state/AppState.h"
 #include "common/UServices.h"
+#include "documents/SnmpRequests.h"
 
 class QAbstractButton;
+class QAction;
 class QLabel;
+class QMenu;
 class QPushButton;
 class QStringListModel;
 class QTableView;
+class QUndoStack;
 
 namespace kv {
 class PositionListModel;
@@ -46,6 +50,19 @@ public:
     // Double click on a grid cell; row 0 is the header row.
     void ACG_SNMPDblClickCell(int row, int column);
 
+    // Beyond the row buttons: cells through the system clipboard, CSV files,
+    // and undo of every change made in this showing.
+    void CopyCells();
+    void PasteCells();
+    void ExportTable();
+    void ImportTable();
+    QUndoStack* undoStack() const { return m_undo; }
+    // The grid's context menu, built afresh (for the current state).
+    QMenu* contextMenu() const { return m_menu; }
+
+    // Shows a cell (row 1..512) and selects the block from it to lastRow, lastColumn.
+    void showCells(int row, int column, int lastRow, int lastColumn);
+
     bool Do_Copy_SNMP() const { return m_doCopySnmp; }
     const QStringList& Hint_SNMP() const { return m_hintSnmp; }
     kv::SnmpTableModel* tableModel() const { return m_model; }
@@ -61,6 +78,16 @@ private:
     // Ends an edit in progress so that its text is in the table.
     void commitOpenEditor();
     void showSurplusWarning();
+    void createActions();
+    void undoOnce();
+    void redoOnce();
+    QVector<int> visibleColumns() const;
+    QString columnName(int column) const;
+    // Runs a change of many cells as one step of undo.
+    template <class Change>
+    void recordRows(const QString& text, Change change);
+    void pushRows(const QString& text, const QVector<kv::SnmpRequest>& before, int row, int column, int lastRow,
+                  int lastColumn);
 
     kv::AppState& m_state;
     kv::UiServices& m_services;
@@ -83,6 +110,15 @@ private:
     QStringListModel* m_types = nullptr;
     QStringListModel* m_modes = nullptr;
     QStringListModel* m_conversions = nullptr;
+
+    QUndoStack* m_undo = nullptr;
+    QMenu* m_menu = nullptr;
+    QAction* m_actUndo = nullptr;
+    QAction* m_actRedo = nullptr;
+    QAction* m_actCopy = nullptr;
+    QAction* m_actPaste = nullptr;
+    QAction* m_actExport = nullptr;
+    QAction* m_actImport = nullptr;
 
     QStringList m_hintSnmp;
     QString m_cornerText;

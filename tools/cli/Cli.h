@@ -9,6 +9,7 @@ int CmdCompile(const QStringList& args);
 int CmdInspect(const QStringList& args);
 int CmdJob(const QStringList& args);
 int CmdGsdml(const QStringList& args);
+int CmdTable(const QStringList& args);
 
 // Small output helpers (UTF-8).
 void Out(const QString& text);  // stdout, adds a line end

@@ -27,7 +27,9 @@ static void usage()
         "  inspect FILE [--json]               decode a configuration image\n"
         "  job PROJECT_DIR --ip TEXT --option 0|1|2 [--read-back] [-o FILE]\n"
         "                                      write the updater's job file\n"
-        "  gsdml PROJECT_DIR -o FILE           write the PROFINET device description"));
+        "  gsdml PROJECT_DIR -o FILE           write the PROFINET device description\n"
+        "  table export PROJECT_DIR [-o FILE]  the request table as CSV (standard output by default)\n"
+        "  table import PROJECT_DIR FILE       replace the request table with a CSV file"));
 }
 
 int main(int argc, char* argv[])
@@ -52,6 +54,8 @@ int main(int argc, char* argv[])
         return CmdJob(args);
     if (cmd == QLatin1String("gsdml"))
         return CmdGsdml(args);
+    if (cmd == QLatin1String("table"))
+        return CmdTable(args);
     usage();
     return 2;
 }

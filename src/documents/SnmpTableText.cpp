@@ -254,6 +254,12 @@ TableTextProblem::Kind CheckCellText(int column, const QString& text, int positi
 QString DecodeTableText(const QByteArray& bytes)
 {
     QByteArrayView view(bytes);
+    // "Unicode text" of a spreadsheet is UTF-16 with its byte-order mark.
+    if (view.startsWith("\xFF\xFE") || view.startsWith("\xFE\xFF")) {
+        QStringDecoder utf16(view.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
+                             QStringDecoder::Flag::Stateless);
+        return utf16.decode(view.sliced(2));
+    }
     if (view.startsWith("\xEF\xBB\xBF"))
         view = view.sliced(3);
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);

@@ -60,8 +60,8 @@ QStringList SnmpColumnChoices(int column, int positionChoices);
 TableTextProblem::Kind CheckCellText(int column, const QString& text, int positionChoices, QString* stored,
                                      int* limit = nullptr);
 
-// Text bytes of a file: UTF-8 (with or without byte-order mark), or
-// Windows-1252 when the bytes are not valid UTF-8.
+// Text bytes of a file: UTF-8 (with or without byte-order mark), UTF-16
+// with its byte-order mark, or Windows-1252 when the bytes are not valid UTF-8.
 QString DecodeTableText(const QByteArray& bytes);
 
 // The rows OK would write, as CSV: a header line of the 16 attribute names in

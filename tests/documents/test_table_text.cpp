@@ -120,6 +120,10 @@ void TestTableText::csvImport_data()
     QTest::newRow("UTF-8 umlauts") << kHeader + "\r\nY,10.0.0.1,,,,,,,,,,,,,,Pumpe R\xc3\xbc" "cklauf\r\n"
                                    << TableTextProblem::None << 0 << 0 << 1
                                    << E({"1:Mnemonic=Pumpe Rücklauf"});
+    const QString unicode = QString::fromUtf8("IP_Address\tMnemonic\r\n10.0.0.1\tPumpe Rücklauf\r\n");
+    QTest::newRow("UTF-16 text, tab separated")
+        << "\xFF\xFE" + QByteArray(reinterpret_cast<const char*>(unicode.utf16()), unicode.size() * 2)
+        << TableTextProblem::None << 0 << 0 << 1 << E({"1:Mnemonic=Pumpe Rücklauf"});
     QTest::newRow("columns in any order, any case, blanks; missing columns")
         << QByteArray(" mnemonic ; IP_ADDRESS;oid\r\nfan;10.0.0.3;1.3.6.1\r\n") << TableTextProblem::None << 0 << 0 << 1
         << E({"1:Mnemonic=fan", "1:IP_Address=10.0.0.3", "1:Enable=Y", "1:On_Change=N", "1:On_Command=N",

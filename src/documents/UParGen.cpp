@@ -1,6 +1,7 @@
 #include "documents/UParGen.h"
 
 #include "common/UStyle.h"
+#include "documents/ProfinetName.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -9,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QStyle>
 
 namespace {
 
@@ -156,6 +158,13 @@ TFParGen::TFParGen(kv::AppState& state, kv::UiServices& services, QWidget* paren
                                           &kv::CommParams::PROFINET_NAME_STA);
         E_PROFINET_Name_Station->setMaxLength(StationNameLength);
         connect(E_PROFINET_Name_Station, &QLineEdit::textEdited, this, &TFParGen::forceLowerCase);
+        // In the margin right of the edit, so that nothing else moves.
+        L_PROFINET_Name_Warning = new QLabel(g);
+        L_PROFINET_Name_Warning->setObjectName(QStringLiteral("L_PROFINET_Name_Warning"));
+        L_PROFINET_Name_Warning->setGeometry(16 + 258 + 2, 242 + (EditHeight - 16) / 2, 16, 16);
+        L_PROFINET_Name_Warning->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(16, 16));
+        L_PROFINET_Name_Warning->hide();
+        connect(E_PROFINET_Name_Station, &QLineEdit::textChanged, this, &TFParGen::updateNameWarning);
         L_PROFINET_Byte_IN = kv::NamedLabel(g, "L_PROFINET_Byte_IN", 16, 279);
         E_NB_IN_PROFINET = addEdit(g, "E_NB_IN_PROFINET", 148, 276, 126, &kv::CommParams::PROFINET_NB_IN);
         L_PROFINET_Byte_OUT = kv::NamedLabel(g, "L_PROFINET_Byte_OUT", 16, 313);
@@ -259,6 +268,7 @@ void TFParGen::Set_Lang()
     E_PROFINET_Port->setToolTip(T(HintPnPort));
     setLabel(L_PROFINET_Name_Station, T(TxtPnName));
     E_PROFINET_Name_Station->setToolTip(T(HintPnName));
+    updateNameWarning();
     setLabel(L_PROFINET_Byte_IN, T(TxtPnNbIn));
     E_NB_IN_PROFINET->setToolTip(T(HintPnNbIn));
     setLabel(L_PROFINET_Byte_OUT, T(TxtPnNbOut));
@@ -486,6 +496,13 @@ void TFParGen::On_Change()
 void TFParGen::On_Click()
 {
     Is_Change = true;
+}
+
+void TFParGen::updateNameWarning()
+{
+    const int problem = kv::ProfinetNameProblem(E_PROFINET_Name_Station->text());
+    L_PROFINET_Name_Warning->setToolTip(problem ? m_state.Text(problem) : QString());
+    L_PROFINET_Name_Warning->setVisible(problem != 0);
 }
 
 void TFParGen::forceLowerCase(const QString& text)

@@ -59,6 +59,8 @@ private:
     void On_Change();
     void On_Click();
     void forceLowerCase(const QString& text);
+    // The marker beside the PROFINET name while the name breaks a naming rule.
+    void updateNameWarning();
     bool canTakeFocus(const QWidget* w) const;
 
     kv::AppState& m_state;
@@ -91,6 +93,7 @@ private:
     QLabel* L_PROFINET_Subnet_Mask = nullptr;
     QLabel* L_PROFINET_Port = nullptr;
     QLabel* L_PROFINET_Name_Station = nullptr;
+    QLabel* L_PROFINET_Name_Warning = nullptr;
     QLabel* L_PROFINET_Byte_IN = nullptr;
     QLabel* L_PROFINET_Byte_OUT = nullptr;
     QCheckBox* CB_PROFINET_Gat_En = nullptr;

@@ -1,6 +1,7 @@
 #include "Cli.h"
 
 #include "documents/CommParams.h"
+#include "documents/ProfinetName.h"
 #include "documents/SnmpRequests.h"
 #include "lang/LangTable.h"
 
@@ -28,6 +29,9 @@ CheckStatus checkParGen(const QString& path, const QString& fileName, const kv::
         Err(r.load.message);
         return Unreadable;
     }
+    // A name the controller would refuse is worth a word, not a failure.
+    if (const int problem = kv::ProfinetNameProblem(r.params.PROFINET_NAME_STA))
+        Err(QStringLiteral("warning: ") + fileName + QStringLiteral(": ") + lang.Get(problem));
     QString message;
     if (!kv::Controllo_Dati(r.params, lang, &message)) {
         Out(fileName + QStringLiteral(": ") + message);

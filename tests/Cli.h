@@ -24,10 +24,5 @@ inline CliRun runCli(const QStringList& args, const QString& workDir = QString()
     r.rawOut = p.readAllStandardOutput();
     r.out = QString::fromUtf8(r.rawOut);
     r.err = QString::fromUtf8(p.readAllStandardError());
-#ifdef Q_OS_WIN
-    // A Windows console program ends its lines with CR LF.
-    r.out.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    r.err.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-#endif
     return r;
 }

@@ -27,9 +27,11 @@ constexpr qint64 MaxDocumentFileSize = (qint64(1) << 31) - 1;
 // could block the window or never end.
 FileRead ReadWholeFile(const QString& path, QByteArray& bytes, qint64 maxSize = MaxDocumentFileSize);
 
-// Writes bytes to standard output exactly as they are (no line-end
-// translation on any platform) and flushes; false when they did not all go.
+// Write bytes to standard output or standard error exactly as they are (no
+// line-end translation on any platform, so that a program's output is the
+// same bytes everywhere) and flush; false when they did not all go.
 bool WriteStandardOutput(const QByteArray& bytes);
+bool WriteStandardError(const QByteArray& bytes);
 
 // The Error outcomes of ReadWholeFile, for its platform parts.
 FileRead FileReadError(const QString& path, const QString& reason);

@@ -56,10 +56,20 @@ FileRead ReadWholeFile(const QString& path, QByteArray& bytes, qint64 maxSize)
     return r;
 }
 
+static bool writeStream(std::FILE* stream, const QByteArray& bytes)
+{
+    const size_t n = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    return std::fflush(stream) == 0 && n == size_t(bytes.size());
+}
+
 bool WriteStandardOutput(const QByteArray& bytes)
 {
-    const size_t n = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-    return std::fflush(stdout) == 0 && n == size_t(bytes.size());
+    return writeStream(stdout, bytes);
+}
+
+bool WriteStandardError(const QByteArray& bytes)
+{
+    return writeStream(stderr, bytes);
 }
 
 } // namespace kv

@@ -35,16 +35,26 @@ FileRead ReadWholeFile(const QString& path, QByteArray& bytes, qint64 maxSize)
     return r;
 }
 
-// Standard output is opened in text mode, which would turn LF into CR LF.
+// The standard streams are opened in text mode, which would turn LF into CR LF.
+static bool writeStream(std::FILE* stream, const QByteArray& bytes)
+{
+    std::fflush(stream);
+    const int previous = _setmode(_fileno(stream), _O_BINARY);
+    const size_t n = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    const bool flushed = std::fflush(stream) == 0;
+    if (previous != -1)
+        _setmode(_fileno(stream), previous);
+    return flushed && n == size_t(bytes.size());
+}
+
 bool WriteStandardOutput(const QByteArray& bytes)
 {
-    std::fflush(stdout);
-    const int previous = _setmode(_fileno(stdout), _O_BINARY);
-    const size_t n = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-    const bool flushed = std::fflush(stdout) == 0;
-    if (previous != -1)
-        _setmode(_fileno(stdout), previous);
-    return flushed && n == size_t(bytes.size());
+    return writeStream(stdout, bytes);
+}
+
+bool WriteStandardError(const QByteArray& bytes)
+{
+    return writeStream(stderr, bytes);
 }
 
 } // namespace kv

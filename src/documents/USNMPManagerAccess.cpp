@@ -32,6 +32,7 @@
 
 #include <array>
 #include <cerrno>
+#include <climits>
 
 namespace {
 

@@ -1,20 +1,19 @@
 #include "Cli.h"
 
+#include "common/Files.h"
+
 #include <QCoreApplication>
 #include <QString>
 
-#include <cstdio>
-
+// Lines end with LF on every platform: the same bytes as on Linux.
 void Out(const QString& text)
 {
-    const QByteArray b = text.toUtf8() + '\n';
-    std::fwrite(b.constData(), 1, size_t(b.size()), stdout);
+    kv::WriteStandardOutput(text.toUtf8() + '\n');
 }
 
 void Err(const QString& text)
 {
-    const QByteArray b = text.toUtf8() + '\n';
-    std::fwrite(b.constData(), 1, size_t(b.size()), stderr);
+    kv::WriteStandardError(text.toUtf8() + '\n');
 }
 
 static void usage()

@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-PACKAGES=(g++ cmake make pkg-config qt6-base-dev libgl-dev libpugixml-dev fonts-dejavu-core ccache ${KV_EXTRA_PACKAGES:-})
+PACKAGES=(g++ cmake make pkg-config qt6-base-dev libgl-dev libpugixml-dev libsnmp-dev snmpd fonts-dejavu-core ccache ${KV_EXTRA_PACKAGES:-})
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,5 +1,5 @@
 # Fails when a subsystem includes one above it: includes run top-down,
-# app -> documents, compiler, update, gsdml -> state -> lang -> common.
+# app -> compiler, snmp -> documents, update, gsdml -> state -> lang -> common.
 set(rank_common 0)
 set(rank_lang 1)
 set(rank_state 2)
@@ -7,6 +7,7 @@ set(rank_documents 3)
 set(rank_update 3)
 set(rank_gsdml 3)
 set(rank_compiler 4) # reads the documents' types
+set(rank_snmp 4)     # tests the documents' rows
 set(rank_app 5)
 file(GLOB files "${SRC}/*/*.h" "${SRC}/*/*.cpp")
 set(faults "")

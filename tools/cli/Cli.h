@@ -10,6 +10,7 @@ int CmdInspect(const QStringList& args);
 int CmdJob(const QStringList& args);
 int CmdGsdml(const QStringList& args);
 int CmdTable(const QStringList& args);
+int CmdSnmpTest(const QStringList& args);
 
 // Small output helpers (UTF-8).
 void Out(const QString& text);  // stdout, adds a line end

@@ -28,7 +28,9 @@ static void usage()
         "                                      write the updater's job file\n"
         "  gsdml PROJECT_DIR -o FILE           write the PROFINET device description\n"
         "  table export PROJECT_DIR [-o FILE]  the request table as CSV (standard output by default)\n"
-        "  table import PROJECT_DIR FILE       replace the request table with a CSV file"));
+        "  table import PROJECT_DIR FILE       replace the request table with a CSV file\n"
+        "  snmp-test PROJECT_DIR [--rows FROM-TO] [--timeout MS] [--json]\n"
+        "                                      read each enabled row once from its agent"));
 }
 
 int main(int argc, char* argv[])
@@ -55,6 +57,8 @@ int main(int argc, char* argv[])
         return CmdGsdml(args);
     if (cmd == QLatin1String("table"))
         return CmdTable(args);
+    if (cmd == QLatin1String("snmp-test"))
+        return CmdSnmpTest(args);
     usage();
     return 2;
 }

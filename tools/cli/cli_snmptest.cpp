@@ -1,0 +1,140 @@
+#include "Cli.h"
+
+#include "common/NumberRule.h"
+#include "documents/SnmpRequests.h"
+#include "lang/LangTable.h"
+#include "snmp/SnmpTestRun.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+
+// `snmp-test PROJECT_DIR [--rows FROM-TO] [--timeout MS] [--json]`: each
+// enabled row of the table's content read once from its agent, one line per
+// row in row order.  Exit status: 0 every tested row answered and fits, 1
+// some did not, 2 the test could not run.
+
+namespace {
+
+const QString kUsage = QStringLiteral("usage: kv52013-cli snmp-test PROJECT_DIR [--rows FROM-TO] [--timeout MS] [--json]");
+
+bool answered(kv::SnmpVerdict v)
+{
+    return v == kv::SnmpVerdict::Fits || v == kv::SnmpVerdict::WrongType || v == kv::SnmpVerdict::TooLong;
+}
+
+QString line(const kv::SnmpRowResult& r, bool json)
+{
+    const QString verdict = QString::fromLatin1(kv::SnmpVerdictKey(r.verdict));
+    if (json) {
+        QJsonObject o;
+        o.insert(QStringLiteral("row"), r.plan.row);
+        o.insert(QStringLiteral("agent"), r.plan.agent);
+        o.insert(QStringLiteral("oid"), r.plan.oid);
+        o.insert(QStringLiteral("verdict"), verdict);
+        if (answered(r.verdict)) {
+            o.insert(QStringLiteral("type"), r.answer.type);
+            o.insert(QStringLiteral("value"), r.answer.value);
+            o.insert(QStringLiteral("ms"), double(r.answer.ms));
+        }
+        if (!r.plan.reason.isEmpty())
+            o.insert(QStringLiteral("reason"), r.plan.reason);
+        return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
+    }
+    QString text = QStringLiteral("row %1 %2 %3: %4").arg(r.plan.row).arg(r.plan.agent, r.plan.oid, verdict);
+    if (answered(r.verdict))
+        text += QStringLiteral(" (%1 %2, %3 ms)").arg(r.answer.type, r.answer.value).arg(r.answer.ms);
+    if (r.verdict == kv::SnmpVerdict::TooLong)
+        text += QStringLiteral(", needs %1 bytes").arg(r.needed);
+    if (!r.plan.reason.isEmpty())
+        text += QStringLiteral(" ") + r.plan.reason;
+    return text;
+}
+
+} // namespace
+
+int CmdSnmpTest(const QStringList& args)
+{
+    QString dir;
+    int from = 1, to = kv::SnmpMaxRows, timeout = 1000;
+    bool json = false;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args.at(i);
+        if (a == QLatin1String("--json")) {
+            json = true;
+        } else if (a == QLatin1String("--rows") && i + 1 < args.size()) {
+            const QStringList range = args.at(++i).split(QLatin1Char('-'));
+            qint32 f = 0, t = 0;
+            if (range.size() != 2 || !kv::ToInt32(range[0], f) || !kv::ToInt32(range[1], t) || f < 1 || t < f) {
+                Err(kUsage);
+                return 2;
+            }
+            from = f;
+            to = t;
+        } else if (a == QLatin1String("--timeout") && i + 1 < args.size()) {
+            qint32 ms = 0;
+            if (!kv::ToInt32(args.at(++i), ms) || ms < 1 || ms > 60000) {
+                Err(kUsage);
+                return 2;
+            }
+            timeout = ms;
+        } else if (dir.isEmpty() && !a.startsWith(QLatin1Char('-'))) {
+            dir = a;
+        } else {
+            Err(kUsage);
+            return 2;
+        }
+    }
+    if (dir.isEmpty()) {
+        Err(kUsage);
+        return 2;
+    }
+    if (!QFileInfo(dir).isDir()) {
+        Err(QStringLiteral("snmp-test: %1: not a directory").arg(QDir::toNativeSeparators(dir)));
+        return 2;
+    }
+    kv::SnmpTable table;
+    const kv::XmlLoad load = kv::LoadSnmpRequests(QString(), QDir(dir).filePath(QStringLiteral("SNMP_Manager.xml")), table);
+    if (load.status == kv::XmlLoad::Error) {
+        Err(QStringLiteral("snmp-test: ") + load.message);
+        return 2;
+    }
+    const std::unique_ptr<kv::ISnmpClient> client = kv::MakeSnmpClient();
+    QString why;
+    if (!client->available(&why)) {
+        Err(QStringLiteral("snmp-test: ") + why);
+        return 2;
+    }
+    QVector<kv::SnmpRequest> rows;
+    QVector<int> numbers;
+    const int content = kv::SnmpContentRowCount(table.rows);
+    for (int r = from; r <= std::min(to, content); ++r) {
+        if (table.rows[r - 1].Enable.trimmed() == QLatin1String("Y")) {
+            rows << table.rows[r - 1];
+            numbers << r;
+        }
+    }
+    const kv::LangTable lang;
+    kv::SnmpTestRun run(*client);
+    QVector<kv::SnmpRowResult> results;
+    QEventLoop loop;
+    QObject::connect(&run, &kv::SnmpTestRun::rowTested, &run,
+                     [&results](const kv::SnmpRowResult& r) { results << r; });
+    QObject::connect(&run, &kv::SnmpTestRun::done, &loop, &QEventLoop::quit);
+    run.start(rows, numbers, timeout, lang);
+    if (run.running())
+        loop.exec();
+    std::sort(results.begin(), results.end(),
+              [](const kv::SnmpRowResult& a, const kv::SnmpRowResult& b) { return a.plan.row < b.plan.row; });
+    int status = 0;
+    for (const kv::SnmpRowResult& r : results) {
+        Out(line(r, json));
+        if (r.verdict != kv::SnmpVerdict::Fits && r.verdict != kv::SnmpVerdict::NotTestable)
+            status = 1;
+    }
+    return status;
+}

@@ -144,16 +144,20 @@ QChar detectSeparator(const QString& text)
     return QLatin1Char(',');
 }
 
+// A field between quotes, its own quotes doubled.
+QString quoted(const QString& text)
+{
+    QString q = text;
+    q.replace(QLatin1String("\""), QLatin1String("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
+
 QByteArray csvField(const QString& text)
 {
     const bool quote = text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"'))
         || text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char(';'))
         || text.contains(QLatin1Char('\t')) || (!text.isEmpty() && (text.front().isSpace() || text.back().isSpace()));
-    if (!quote)
-        return text.toUtf8();
-    QString q = text;
-    q.replace(QLatin1String("\""), QLatin1String("\"\""));
-    return '"' + q.toUtf8() + '"';
+    return (quote ? quoted(text) : text).toUtf8();
 }
 
 int columnOfAttribute(const QString& name)
@@ -394,9 +398,7 @@ QString CellsAsTabText(const QVector<QStringList>& cells)
         for (const QString& f : row) {
             if (f.contains(QLatin1Char('\t')) || f.contains(QLatin1Char('\n')) || f.contains(QLatin1Char('\r'))
                 || f.startsWith(QLatin1Char('"'))) {
-                QString q = f;
-                q.replace(QLatin1String("\""), QLatin1String("\"\""));
-                fields << QLatin1Char('"') + q + QLatin1Char('"');
+                fields << quoted(f);
             } else {
                 fields << f;
             }

@@ -11,7 +11,6 @@
 
 #include "common/AtomicFile.h"
 #include "common/Files.h"
-#include "common/TextRules.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -164,17 +163,6 @@ private:
     QVector<kv::SnmpRequest> m_before, m_after;
     QRect m_cells; // x: columns, y: rows 1..512
 };
-
-bool holdsData(const QVector<kv::SnmpRequest>& rows)
-{
-    for (const kv::SnmpRequest& r : rows) {
-        for (int c = 1; c <= kv::SnmpFieldCount; ++c) {
-            if (!kv::SnmpRequest::IsCheckBoxColumn(c) && !kv::TrimCtl(r.field(c)).isEmpty())
-                return true;
-        }
-    }
-    return false;
-}
 
 } // namespace
 
@@ -534,7 +522,10 @@ void TFSNMPManagerAccess::ImportTable()
         m_services.messages->error(this, kv::TableTextMessage(problem, m_state.Lang, columnName(problem.column)));
         return;
     }
-    if (holdsData(m_model->rows())
+    bool holdsData = false;
+    for (int r = 1; r <= m_model->rowCount() && !holdsData; ++r)
+        holdsData = kv::GridRowUsed(ACG_SNMP, r);
+    if (holdsData
         && !m_services.messages->question(this, m_state.Text(TxtImportReplaces), kv::IMessageService::Default::No))
         return;
     const QVector<kv::SnmpRequest> before = m_model->rows();

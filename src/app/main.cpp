@@ -2,6 +2,8 @@
 #include "app/VersionCheck.h"
 #include "common/UServices.h"
 #include "common/UStyle.h"
+#include "snmp/SnmpClient.h"
+#include "snmp/USnmpTools.h"
 #include "update/IcmpEcho.h"
 #include "update/ProgramStarter.h"
 
@@ -54,6 +56,9 @@ int main(int argc, char* argv[])
     services.version = &version;
 
     kv::AppState state(QCoreApplication::applicationDirPath());
+    const std::unique_ptr<kv::ISnmpClient> snmpClient = kv::MakeSnmpClient();
+    kv::SnmpWindows snmpTools(state, *snmpClient);
+    services.snmp = &snmpTools;
     TFTessaraneFirmWare window(state, services);
     window.show();
     if (qEnvironmentVariableIsSet("KV_STARTUP_PROBE"))

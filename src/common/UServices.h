@@ -12,6 +12,7 @@ namespace kv {
 class IEchoClient;      // update/IcmpEcho.h
 class IProgramStarter;  // update/ProgramStarter.h
 class IVersionQuery;    // app/VersionCheck.h
+class ISnmpTools;       // documents/SnmpTools.h
 
 // The texts of the message boxes themselves, in the user's language.
 struct MessageTexts {
@@ -68,6 +69,7 @@ struct UiServices {
     IEchoClient* echo = nullptr;
     IProgramStarter* starter = nullptr;
     IVersionQuery* version = nullptr;
+    ISnmpTools* snmp = nullptr;
 };
 
 // Real message boxes.

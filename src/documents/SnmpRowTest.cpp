@@ -118,4 +118,15 @@ SnmpVerdict JudgeAnswer(const SnmpRequest& request, const SnmpAnswer& answer, in
     return SnmpVerdict::Fits;
 }
 
+QVector<int> EnabledContentRows(const QVector<SnmpRequest>& rows)
+{
+    QVector<int> numbers;
+    const int content = SnmpContentRowCount(rows);
+    for (int r = 1; r <= content; ++r) {
+        if (rows[r - 1].Enable.trimmed() == QLatin1String("Y"))
+            numbers << r;
+    }
+    return numbers;
+}
+
 } // namespace kv

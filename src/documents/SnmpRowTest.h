@@ -47,6 +47,10 @@ struct SnmpRowPlan {
     bool readOnly = false;  // a Set row: only read, never written
 };
 
+// Table rows (1..512) of the table's content (up to the first blank
+// address) whose Enable is Y: what a test takes when not told otherwise.
+QVector<int> EnabledContentRows(const QVector<SnmpRequest>& rows);
+
 // Whether and how row (1..512) is tested.  BadRow carries the data check's
 // message for this row.
 SnmpRowPlan PlanRowTest(const SnmpRequest& request, int row, const LangTable& lang);

@@ -1,10 +1,15 @@
 #include "documents/USNMPManagerAccess.h"
 
+#include "documents/SnmpRowTest.h"
+#include "documents/SnmpTools.h"
+
 #include "common/UStyle.h"
 #include "documents/PositionListModel.h"
 #include "documents/SnmpRequests.h"
+#include "documents/SnmpRowTest.h"
 #include "documents/SnmpTableModel.h"
 #include "documents/SnmpTableText.h"
+#include "documents/SnmpTools.h"
 #include "documents/UCheckBoxDelegate.h"
 #include "documents/UComon.h"
 #include "documents/UPickListDelegate.h"
@@ -64,6 +69,8 @@ enum : int {
     TxtExportCaption = 1125,
     TxtImportCaption = 1126,
     TxtCsvFilter = 1127,
+    TxtTestRequests = 1138,
+    TxtBrowseAgent = 1139,
 };
 
 constexpr int kClientWidth = 1230;
@@ -326,6 +333,15 @@ void TFSNMPManagerAccess::createActions()
     m_actPaste = action("Act_PasteCells", {QKeySequence::Paste}, &TFSNMPManagerAccess::PasteCells);
     m_actExport = action("Act_Export", {QKeySequence(Qt::CTRL | Qt::Key_E)}, &TFSNMPManagerAccess::ExportTable);
     m_actImport = action("Act_Import", {QKeySequence(Qt::CTRL | Qt::Key_I)}, &TFSNMPManagerAccess::ImportTable);
+    m_actTest = action("Act_TestRequests", {QKeySequence(Qt::CTRL | Qt::Key_T)}, &TFSNMPManagerAccess::TestRequests);
+    m_actBrowse = action("Act_BrowseAgent", {QKeySequence(Qt::CTRL | Qt::Key_B)}, &TFSNMPManagerAccess::BrowseAgent);
+    // A build without an SNMP library says so on the entries.
+    QString why;
+    const bool network = m_services.snmp && m_services.snmp->available(&why);
+    for (QAction* a : {m_actTest, m_actBrowse}) {
+        a->setEnabled(network);
+        a->setToolTip(why);
+    }
     m_actUndo->setEnabled(false);
     m_actRedo->setEnabled(false);
     connect(m_undo, &QUndoStack::canUndoChanged, m_actUndo, &QAction::setEnabled);
@@ -341,6 +357,10 @@ void TFSNMPManagerAccess::createActions()
     m_menu->addSeparator();
     m_menu->addAction(m_actExport);
     m_menu->addAction(m_actImport);
+    m_menu->addSeparator();
+    m_menu->addAction(m_actTest);
+    m_menu->addAction(m_actBrowse);
+    m_menu->setToolTipsVisible(true);
 
     ACG_SNMP->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ACG_SNMP, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
@@ -359,6 +379,49 @@ void TFSNMPManagerAccess::createActions()
         m_menu->popup(ACG_SNMP->viewport()->mapToGlobal(cell.isValid() ? cell.center() : QPoint(0, 0)));
     });
     ACG_SNMP->addAction(menuKey);
+}
+
+QVector<int> TFSNMPManagerAccess::rowsToTest() const
+{
+    const QModelIndexList selected = ACG_SNMP->selectionModel()->selectedIndexes();
+    QVector<int> numbers;
+    if (selected.size() > 1) {
+        for (const QModelIndex& i : selected) {
+            if (!numbers.contains(i.row() + 1) && kv::GridRowUsed(ACG_SNMP, i.row() + 1))
+                numbers << i.row() + 1;
+        }
+        std::sort(numbers.begin(), numbers.end());
+        return numbers;
+    }
+    return kv::EnabledContentRows(m_model->rows());
+}
+
+void TFSNMPManagerAccess::TestRequests()
+{
+    commitOpenEditor();
+    if (!m_services.snmp || !m_services.snmp->available(nullptr))
+        return;
+    const QVector<int> numbers = rowsToTest();
+    QVector<kv::SnmpRequest> rows;
+    for (int n : numbers)
+        rows << m_model->rows().at(n - 1);
+    m_services.snmp->testRows(this, rows, numbers);
+}
+
+void TFSNMPManagerAccess::BrowseAgent()
+{
+    commitOpenEditor();
+    const QModelIndex cur = ACG_SNMP->currentIndex();
+    if (!m_services.snmp || !m_services.snmp->available(nullptr) || !cur.isValid())
+        return;
+    const int row = cur.row();
+    const QString chosen = m_services.snmp->browse(this, m_model->rows().at(row), row + 1);
+    if (chosen.isEmpty())
+        return;
+    // Through the model like a typed cell: one step of undo.
+    const QModelIndex cell = m_model->index(row, kv::ColOid);
+    m_model->setData(cell, chosen, Qt::EditRole);
+    showCells(row + 1, kv::ColOid, row + 1, kv::ColOid);
 }
 
 void TFSNMPManagerAccess::undoOnce()
@@ -558,6 +621,8 @@ void TFSNMPManagerAccess::Set_Lang()
     m_actPaste->setText(T(TxtPasteCells));
     m_actExport->setText(T(TxtExport));
     m_actImport->setText(T(TxtImport));
+    m_actTest->setText(T(TxtTestRequests));
+    m_actBrowse->setText(T(TxtBrowseAgent));
 
     QStringList captions;
     m_hintSnmp.clear();

@@ -56,6 +56,15 @@ public:
     void PasteCells();
     void ExportTable();
     void ImportTable();
+    // Reads the chosen rows from their agents (through UiServices::snmp):
+    // the selected rows when whole rows or more than one cell are selected,
+    // otherwise every enabled row of the table's content.
+    void TestRequests();
+    // Walks the current row's agent; the chosen object's OID goes into the
+    // row's OID cell as one step of undo.
+    void BrowseAgent();
+    // Table rows (1..512) that TestRequests takes now.
+    QVector<int> rowsToTest() const;
     QUndoStack* undoStack() const { return m_undo; }
     // The grid's context menu, built afresh (for the current state).
     QMenu* contextMenu() const { return m_menu; }
@@ -119,6 +128,8 @@ private:
     QAction* m_actPaste = nullptr;
     QAction* m_actExport = nullptr;
     QAction* m_actImport = nullptr;
+    QAction* m_actTest = nullptr;
+    QAction* m_actBrowse = nullptr;
 
     QStringList m_hintSnmp;
     QString m_cornerText;

@@ -311,6 +311,8 @@ constexpr DefaultEntry kDefaultTexts[] = {
     {1135, "Not testable: the table holds no SNMPv3 credentials."},
     {1136, "Not testable: only Get and Set rows read from the agent."},
     {1137, "Not testable: the row names no SNMP version 1 or 2."},
+    {1138, "Test Requests"},
+    {1139, "Browse Agent..."},
     {1200, "PROFINET XML File Name"},
     {1201, "Create the PROFINET XML GSD File"},
     {1202, "Select the PROFINET XML File Name"},

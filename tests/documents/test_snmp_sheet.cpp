@@ -325,7 +325,8 @@ void TestSnmpSheet::contextMenu()
             texts << a->text() + QLatin1Char('|') + a->shortcut().toString(QKeySequence::PortableText);
     }
     QCOMPARE(texts.join(QLatin1Char(',')),
-             QStringLiteral("Undo|Ctrl+Z,Redo|Ctrl+Y,Copy Cells|Ctrl+C,Paste Cells|Ctrl+V,Export...|Ctrl+E,Import...|Ctrl+I"));
+             QStringLiteral("Undo|Ctrl+Z,Redo|Ctrl+Y,Copy Cells|Ctrl+C,Paste Cells|Ctrl+V,Export...|Ctrl+E,Import...|Ctrl+I,"
+                            "Test Requests|Ctrl+T,Browse Agent...|Ctrl+B"));
     // The row buttons are as they were.
     QCOMPARE(f.dialog.findChild<QPushButton*>(QStringLiteral("Btn_CopyRow"))->text(), QStringLiteral("Copy Row"));
 }

@@ -111,9 +111,8 @@ int CmdSnmpTest(const QStringList& args)
     }
     QVector<kv::SnmpRequest> rows;
     QVector<int> numbers;
-    const int content = kv::SnmpContentRowCount(table.rows);
-    for (int r = from; r <= std::min(to, content); ++r) {
-        if (table.rows[r - 1].Enable.trimmed() == QLatin1String("Y")) {
+    for (int r : kv::EnabledContentRows(table.rows)) {
+        if (r >= from && r <= to) {
             rows << table.rows[r - 1];
             numbers << r;
         }

@@ -1,0 +1,29 @@
+#include "snmp/USnmpTools.h"
+
+#include "snmp/USnmpBrowser.h"
+#include "snmp/USnmpTestResults.h"
+
+namespace kv {
+
+SnmpWindows::SnmpWindows(AppState& state, ISnmpClient& client)
+    : m_state(state)
+    , m_client(client)
+{
+}
+
+bool SnmpWindows::available(QString* why) const
+{
+    return m_client.available(why);
+}
+
+void SnmpWindows::testRows(QWidget* parent, const QVector<SnmpRequest>& rows, const QVector<int>& numbers)
+{
+    TFSnmpTestResults::showFor(m_state, m_client, parent, rows, numbers);
+}
+
+QString SnmpWindows::browse(QWidget* parent, const SnmpRequest& row, int number)
+{
+    return TFSnmpBrowser::choose(m_state, m_client, parent, row, number);
+}
+
+} // namespace kv

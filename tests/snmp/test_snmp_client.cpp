@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include "Cli.h"
+#include "SnmpAgent.h"
 #include "TestFiles.h"
 #include "documents/SnmpRequests.h"
 #include "lang/LangTable.h"
@@ -10,76 +11,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 
-#include <csignal>
 
 namespace {
 
 const QString kAgent = QStringLiteral("127.0.0.61");
-
-// Debian's snmpd on its own loopback address, with only this configuration;
-// stopped by its pid.
-struct Agent {
-    QTemporaryDir dir;
-    qint64 pid = 0;
-    QString skip;
-
-    Agent()
-    {
-#ifdef Q_OS_WIN
-        skip = QStringLiteral("the tests start Debian's snmpd, which the Linux build has");
-        return;
-#endif
-        const QString snmpd = QStandardPaths::findExecutable(QStringLiteral("snmpd"), {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/local/sbin")});
-        if (snmpd.isEmpty()) {
-            skip = QStringLiteral("snmpd is not installed");
-            return;
-        }
-        writeFile(dir.filePath(QStringLiteral("snmpd.conf")),
-                  "rocommunity public 127.0.0.0/8\n"
-                  "sysDescr KV test agent with a long description\n"
-                  "sysLocation lab\n"
-                  "sysContact nobody\n"
-                  "sysServices 72\n");
-        QStringList env = QProcess::systemEnvironment();
-        env << QStringLiteral("SNMP_PERSISTENT_DIR=") + dir.path() << QStringLiteral("MIBS=");
-        QProcess p;
-        p.setEnvironment(env);
-        p.setProgram(snmpd);
-        p.setArguments({QStringLiteral("-f"), QStringLiteral("-C"), QStringLiteral("-c"), dir.filePath(QStringLiteral("snmpd.conf")),
-                        QStringLiteral("-Lf"), dir.filePath(QStringLiteral("snmpd.log")), QStringLiteral("udp:") + kAgent + QStringLiteral(":161")});
-        p.setStandardOutputFile(QProcess::nullDevice());
-        p.setStandardErrorFile(QProcess::nullDevice());
-        if (!p.startDetached(&pid)) {
-            skip = QStringLiteral("snmpd does not start");
-            return;
-        }
-        // Up when it answers (it cannot bind port 161 without the rights to).
-        const auto client = kv::MakeSnmpClient();
-        for (int i = 0; i < 50; ++i) {
-            const kv::SnmpAnswer a = client->get({kAgent, 2, QStringLiteral("public"), 100, 0}, QStringLiteral("1.3.6.1.2.1.1.3.0"));
-            if (a.status == kv::SnmpAnswer::Value)
-                return;
-            QTest::qWait(100);
-        }
-        skip = QStringLiteral("snmpd does not answer on ") + kAgent + QStringLiteral(":161 (port 161 needs root): ")
-            + QString::fromUtf8(readAll(dir.filePath(QStringLiteral("snmpd.log")))).left(200);
-    }
-    ~Agent()
-    {
-#ifndef Q_OS_WIN
-        if (pid <= 0)
-            return;
-        ::kill(pid_t(pid), SIGTERM);
-        // Gone before its folder is removed (it writes its state on the way out).
-        for (int i = 0; i < 100 && ::kill(pid_t(pid), 0) == 0; ++i)
-            QThread::msleep(20);
-#endif
-    }
-};
 
 kv::SnmpRequest row(const char* oid, const char* type, const char* bytes, const char* mode = "Get",
                     const QString& agent = kAgent, const char* community = "public")
@@ -112,7 +50,7 @@ private slots:
 
 void TestSnmpClient::getFromAgent()
 {
-    Agent agent;
+    kvtest::SnmpAgent agent(kAgent);
     if (!agent.skip.isEmpty())
         QSKIP(qPrintable(agent.skip));
     const auto client = kv::MakeSnmpClient();
@@ -140,7 +78,7 @@ void TestSnmpClient::getFromAgent()
 
 void TestSnmpClient::cliVerdicts()
 {
-    Agent agent;
+    kvtest::SnmpAgent agent(kAgent);
     if (!agent.skip.isEmpty())
         QSKIP(qPrintable(agent.skip));
     QTemporaryDir dir;

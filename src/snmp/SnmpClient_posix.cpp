@@ -1,11 +1,15 @@
 #include "snmp/SnmpClient.h"
 
+#include "documents/TextChecks.h"
+
 #include <QElapsedTimer>
 #include <QStringList>
 
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
 
+#include <algorithm>
+#include <array>
 #include <mutex>
 
 namespace kv {
@@ -95,6 +99,98 @@ void fillValue(const netsnmp_variable_list* var, SnmpAnswer& a)
     }
 }
 
+QString oidText(const oid* name, size_t length)
+{
+    QString text;
+    for (size_t i = 0; i < length; ++i) {
+        if (i)
+            text += QLatin1Char('.');
+        text += QString::number(name[i]);
+    }
+    return text;
+}
+
+// The device reads "192.168.002.010" as decimal numbers; the library's
+// address parser would take a leading zero for octal.
+QString agentText(const QString& agent)
+{
+    std::array<quint8, 4> bytes{};
+    if (CheckIpAddressText(agent, bytes)) // true when it is not an address
+        return agent;
+    return QStringLiteral("%1.%2.%3.%4").arg(bytes[0]).arg(bytes[1]).arg(bytes[2]).arg(bytes[3]);
+}
+
+// One single-session of the library for one request and its answer.
+struct Session {
+    void* handle = nullptr;
+
+    explicit Session(const SnmpTarget& target)
+    {
+        netsnmp_session settings;
+        snmp_sess_init(&settings);
+        const QByteArray peer = QStringLiteral("udp:%1:161").arg(agentText(target.agent)).toLatin1();
+        const QByteArray community = target.community.toUtf8();
+        settings.peername = const_cast<char*>(peer.constData());
+        settings.version = target.version == 1 ? SNMP_VERSION_1 : SNMP_VERSION_2c;
+        settings.community = reinterpret_cast<u_char*>(const_cast<char*>(community.constData()));
+        settings.community_len = size_t(community.size());
+        settings.timeout = long(target.timeoutMs) * 1000L;
+        settings.retries = target.retries;
+        handle = snmp_sess_open(&settings); // copies what it keeps
+    }
+    ~Session()
+    {
+        if (handle)
+            snmp_sess_close(handle);
+    }
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // Sends pdu (which the library then owns); the answer, or null when none came.
+    netsnmp_pdu* ask(netsnmp_pdu* pdu)
+    {
+        netsnmp_pdu* response = nullptr;
+        const int status = snmp_sess_synch_response(handle, pdu, &response);
+        if (status != STAT_SUCCESS) {
+            if (response)
+                snmp_free_pdu(response);
+            return nullptr;
+        }
+        return response;
+    }
+};
+
+// Names from the system's MIB files (the library's MIB folders, or those
+// MIBDIRS names), read at the first call.  The library's MIB tree is shared
+// state: every use is under one lock.
+QString mibName(const oid* name, size_t length)
+{
+#ifdef NETSNMP_DISABLE_MIB_LOADING
+    Q_UNUSED(name) Q_UNUSED(length) return QString();
+#else
+    static std::mutex lock;
+    static bool loaded = false;
+    std::lock_guard<std::mutex> guard(lock);
+    if (!loaded) {
+        loaded = true;
+        // Modules that import what the system lacks are read as far as they
+        // go; the library's complaints about them are nobody's business here.
+        netsnmp_ds_set_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_MIB_WARNINGS, 0);
+        netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_MIB_ERRORS, 0);
+        snmp_disable_log();
+        netsnmp_init_mib();
+        read_all_mibs();
+    }
+    char text[1024];
+    const int n = snprint_objid(text, sizeof text, name, length);
+    if (n <= 0)
+        return QString();
+    const QString printed = QString::fromUtf8(text, n);
+    // A name only where a module knows the object (or a node above it).
+    return printed.contains(QLatin1String("::")) ? printed : QString();
+#endif
+}
+
 class NetSnmpClient : public ISnmpClient {
 public:
     NetSnmpClient()
@@ -123,27 +219,16 @@ public:
         size_t length = 0;
         if (!parseOid(text, name, &length))
             return a;
-        netsnmp_session settings;
-        snmp_sess_init(&settings);
-        const QByteArray peer = QStringLiteral("udp:%1:161").arg(target.agent).toLatin1();
-        const QByteArray community = target.community.toUtf8();
-        settings.peername = const_cast<char*>(peer.constData());
-        settings.version = target.version == 1 ? SNMP_VERSION_1 : SNMP_VERSION_2c;
-        settings.community = reinterpret_cast<u_char*>(const_cast<char*>(community.constData()));
-        settings.community_len = size_t(community.size());
-        settings.timeout = long(target.timeoutMs) * 1000L;
-        settings.retries = target.retries;
-        void* session = snmp_sess_open(&settings);
-        if (!session)
+        Session session(target);
+        if (!session.handle)
             return a;
         netsnmp_pdu* pdu = snmp_pdu_create(SNMP_MSG_GET);
         snmp_add_null_var(pdu, name, length);
-        netsnmp_pdu* response = nullptr;
         QElapsedTimer clock;
         clock.start();
-        const int status = snmp_sess_synch_response(session, pdu, &response);
+        netsnmp_pdu* response = session.ask(pdu);
         a.ms = clock.elapsed();
-        if (status == STAT_SUCCESS && response) {
+        if (response) {
             if (response->errstat == SNMP_ERR_NOSUCHNAME) {
                 a.status = SnmpAnswer::NoSuchObject;
             } else if (response->errstat == SNMP_ERR_NOERROR && response->variables) {
@@ -153,11 +238,57 @@ public:
                 else
                     fillValue(var, a);
             }
-        }
-        if (response)
             snmp_free_pdu(response);
-        snmp_sess_close(session);
+        }
         return a;
+    }
+
+    SnmpNextStep next(const SnmpTarget& target, const QString& from, int count) override
+    {
+        SnmpNextStep step;
+        oid name[MAX_OID_LEN];
+        size_t length = 0;
+        if (!parseOid(from, name, &length))
+            return step;
+        Session session(target);
+        if (!session.handle)
+            return step;
+        netsnmp_pdu* pdu = snmp_pdu_create(target.version == 1 ? SNMP_MSG_GETNEXT : SNMP_MSG_GETBULK);
+        if (target.version != 1) {
+            pdu->non_repeaters = 0;
+            pdu->max_repetitions = std::max(1, count);
+        }
+        snmp_add_null_var(pdu, name, length);
+        netsnmp_pdu* response = session.ask(pdu);
+        if (!response)
+            return step;
+        if (response->errstat == SNMP_ERR_NOSUCHNAME) {
+            // SNMPv1's way of saying that nothing follows.
+            step.status = SnmpNextStep::EndOfView;
+        } else if (response->errstat == SNMP_ERR_NOERROR) {
+            step.status = SnmpNextStep::Objects;
+            for (const netsnmp_variable_list* var = response->variables; var; var = var->next_variable) {
+                if (var->type == SNMP_ENDOFMIBVIEW || var->type == SNMP_NOSUCHOBJECT || var->type == SNMP_NOSUCHINSTANCE)
+                    break;
+                SnmpObject o;
+                o.oid = oidText(var->name, var->name_length);
+                fillValue(var, o.value);
+                step.objects << o;
+            }
+            if (step.objects.isEmpty())
+                step.status = SnmpNextStep::EndOfView;
+        }
+        snmp_free_pdu(response);
+        return step;
+    }
+
+    QString objectName(const QString& text) override
+    {
+        oid name[MAX_OID_LEN];
+        size_t length = 0;
+        if (!parseOid(text, name, &length))
+            return QString();
+        return mibName(name, length);
     }
 };
 

@@ -1,0 +1,217 @@
+#include <QtTest>
+
+#include "SnmpAgent.h"
+#include "snmp/SnmpClient.h"
+#include "snmp/SnmpWalk.h"
+
+#include <QTemporaryDir>
+
+namespace {
+
+const QString kAgent = QStringLiteral("127.0.0.63");
+
+// Fixed objects of the test agent under an enterprise number of its own, and
+// a MIB of the same numbers so that the walk shows names.
+const QByteArray kObjects = "override 1.3.6.1.4.1.99999.1.0 octet_str \"hello\"\n"
+                            "override 1.3.6.1.4.1.99999.2.0 integer -5\n"
+                            "override 1.3.6.1.4.1.99999.3.0 counter 7\n"
+                            "override 1.3.6.1.4.1.99999.30.0 integer 30\n";
+const QByteArray kMib = "KV-TEST-MIB DEFINITIONS ::= BEGIN\n"
+                        "kvTest OBJECT IDENTIFIER ::= { iso 3 6 1 4 1 99999 }\n"
+                        "kvGreeting OBJECT IDENTIFIER ::= { kvTest 1 }\n"
+                        "kvOffset OBJECT IDENTIFIER ::= { kvTest 2 }\n"
+                        "END\n";
+
+// Answers from a list of objects, as an agent would: each step the objects
+// after `from`, at most `count`.
+class ListClient : public kv::ISnmpClient {
+public:
+    QStringList oids;
+    int steps = 0;
+    bool available(QString*) const override { return true; }
+    kv::SnmpAnswer get(const kv::SnmpTarget&, const QString&) override { return {}; }
+    kv::SnmpNextStep next(const kv::SnmpTarget&, const QString& from, int count) override
+    {
+        ++steps;
+        kv::SnmpNextStep step;
+        step.status = kv::SnmpNextStep::Objects;
+        for (const QString& o : oids) {
+            if (step.objects.size() < count && kv::OidBefore(from, o)) {
+                kv::SnmpObject object;
+                object.oid = o;
+                object.value.status = kv::SnmpAnswer::Value;
+                object.value.type = QStringLiteral("INTEGER");
+                object.value.value = QStringLiteral("1");
+                step.objects << object;
+            }
+        }
+        if (step.objects.isEmpty())
+            step.status = kv::SnmpNextStep::EndOfView;
+        return step;
+    }
+};
+
+struct WalkResult {
+    QVector<kv::SnmpObject> objects;
+    kv::SnmpWalk::End end = kv::SnmpWalk::Cancelled;
+};
+
+WalkResult walk(kv::ISnmpClient& client, const kv::SnmpTarget& target, const QString& start, int maxObjects = 10000,
+                int bulk = 25)
+{
+    WalkResult r;
+    kv::SnmpWalk w(client);
+    QObject::connect(&w, &kv::SnmpWalk::found, [&r](const QVector<kv::SnmpObject>& o) { r.objects << o; });
+    bool ended = false;
+    QObject::connect(&w, &kv::SnmpWalk::finished, [&](kv::SnmpWalk::End e) {
+        r.end = e;
+        ended = true;
+    });
+    w.start(target, start, maxObjects, 30000, bulk);
+    if (!QTest::qWaitFor([&] { return ended; }, 20000))
+        qWarning("the walk did not end");
+    return r;
+}
+
+QStringList oidsOf(const WalkResult& r)
+{
+    QStringList out;
+    for (const kv::SnmpObject& o : r.objects)
+        out << o.oid;
+    return out;
+}
+
+} // namespace
+
+class TestSnmpWalk : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void walkAgent_data();
+    void walkAgent();
+    void bounds();
+    void cancelDropsTheRest();
+
+private:
+    QTemporaryDir m_mibs;
+};
+
+void TestSnmpWalk::initTestCase()
+{
+    // The system's MIB folders, and one of the test's own.
+    QFile mib(m_mibs.filePath(QStringLiteral("KV-TEST-MIB.txt")));
+    QVERIFY(mib.open(QIODevice::WriteOnly));
+    mib.write(kMib);
+    mib.close();
+    qputenv("MIBDIRS", (QStringLiteral("+") + m_mibs.path()).toLocal8Bit());
+}
+
+void TestSnmpWalk::walkAgent_data()
+{
+    QTest::addColumn<int>("version");
+    QTest::addColumn<int>("bulk");
+    QTest::newRow("SNMPv1, GETNEXT") << 1 << 1;
+    QTest::newRow("SNMPv2c, GETBULK of 2") << 2 << 2;
+    QTest::newRow("SNMPv2c, GETBULK of 25") << 2 << 25;
+}
+
+void TestSnmpWalk::walkAgent()
+{
+    QFETCH(int, version);
+    QFETCH(int, bulk);
+    kvtest::SnmpAgent agent(kAgent, kObjects);
+    if (!agent.skip.isEmpty())
+        QSKIP(qPrintable(agent.skip));
+    const auto client = kv::MakeSnmpClient();
+    const kv::SnmpTarget target{kAgent, version, QStringLiteral("public"), 1000, 1};
+
+    // The subtree and nothing after it, in order, with types, values and names.
+    const WalkResult r = walk(*client, target, QStringLiteral("1.3.6.1.4.1.99999"), 10000, bulk);
+    QCOMPARE(r.end, kv::SnmpWalk::Complete);
+    QCOMPARE(oidsOf(r), QStringList({QStringLiteral("1.3.6.1.4.1.99999.1.0"), QStringLiteral("1.3.6.1.4.1.99999.2.0"),
+                                     QStringLiteral("1.3.6.1.4.1.99999.3.0"), QStringLiteral("1.3.6.1.4.1.99999.30.0")}));
+    QCOMPARE(r.objects[0].value.type, QStringLiteral("STRING"));
+    QCOMPARE(r.objects[0].value.value, QStringLiteral("hello"));
+    QCOMPARE(r.objects[1].value.value, QStringLiteral("-5"));
+    QCOMPARE(r.objects[2].value.type, QStringLiteral("Counter32"));
+    QCOMPARE(r.objects[0].name, QStringLiteral("KV-TEST-MIB::kvGreeting.0"));
+    QCOMPARE(r.objects[1].name, QStringLiteral("KV-TEST-MIB::kvOffset.0"));
+    QCOMPARE(r.objects[3].name, QStringLiteral("KV-TEST-MIB::kvTest.30.0"));
+
+    // The standard system group, from the default start's neighbourhood.
+    const WalkResult system = walk(*client, target, QStringLiteral("1.3.6.1.2.1.1"), 10000, bulk);
+    QCOMPARE(system.end, kv::SnmpWalk::Complete);
+    QVERIFY(oidsOf(system).contains(QStringLiteral("1.3.6.1.2.1.1.1.0")));
+    QVERIFY(oidsOf(system).size() >= 7);
+
+    // A wrong community is no answer.
+    const kv::SnmpTarget wrong{kAgent, version, QStringLiteral("secret"), 200, 0};
+    const WalkResult none = walk(*client, wrong, QStringLiteral("1.3.6.1.2.1"));
+    QCOMPARE(none.end, kv::SnmpWalk::NoAnswer);
+    QVERIFY(none.objects.isEmpty());
+}
+
+void TestSnmpWalk::bounds()
+{
+    ListClient client;
+    for (int i = 1; i <= 40; ++i)
+        client.oids << QStringLiteral("1.3.6.1.2.1.%1").arg(i);
+    client.oids << QStringLiteral("1.3.6.1.2.10.1") << QStringLiteral("1.3.6.1.3.1");
+    const kv::SnmpTarget target{QStringLiteral("127.0.0.1"), 2, QStringLiteral("public"), 1000, 1};
+
+    // The subtree ends at 1.3.6.1.2.1.40: 1.3.6.1.2.10 is outside though its text begins alike.
+    WalkResult r = walk(client, target, QStringLiteral("1.3.6.1.2.1"), 10000, 7);
+    QCOMPARE(r.end, kv::SnmpWalk::Complete);
+    QCOMPARE(r.objects.size(), 40);
+    QCOMPARE(r.objects.last().oid, QStringLiteral("1.3.6.1.2.1.40"));
+    QVERIFY(kv::OidBefore(QStringLiteral("1.3.6.1.2.1.9"), QStringLiteral("1.3.6.1.2.1.10")));
+
+    // The object limit stops it exactly.
+    r = walk(client, target, QStringLiteral("1.3.6.1.2.1"), 15, 7);
+    QCOMPARE(r.end, kv::SnmpWalk::ObjectLimit);
+    QCOMPARE(r.objects.size(), 15);
+
+    // An agent that answers with an object not after the last would loop for ever.
+    class Looping : public ListClient {
+        kv::SnmpNextStep next(const kv::SnmpTarget& t, const QString&, int count) override
+        {
+            return ListClient::next(t, QStringLiteral("1.3.6.1.2.1"), count);
+        }
+    } looping;
+    looping.oids = client.oids;
+    r = walk(looping, target, QStringLiteral("1.3.6.1.2.1"), 10000, 3);
+    QCOMPARE(r.end, kv::SnmpWalk::NotIncreasing);
+    QCOMPARE(r.objects.size(), 3);
+}
+
+void TestSnmpWalk::cancelDropsTheRest()
+{
+    // Each step takes a while, as a slow agent's would.
+    class Slow : public ListClient {
+        kv::SnmpNextStep next(const kv::SnmpTarget& t, const QString& from, int count) override
+        {
+            QThread::msleep(30);
+            return ListClient::next(t, from, count);
+        }
+    } slow;
+    for (int i = 1; i <= 200; ++i)
+        slow.oids << QStringLiteral("1.3.6.1.2.1.%1").arg(i);
+    kv::SnmpWalk w(slow);
+    int found = 0;
+    QVector<kv::SnmpWalk::End> ends;
+    QObject::connect(&w, &kv::SnmpWalk::found, [&](const QVector<kv::SnmpObject>& o) { found += int(o.size()); });
+    QObject::connect(&w, &kv::SnmpWalk::finished, [&](kv::SnmpWalk::End e) { ends << e; });
+    w.start({QStringLiteral("127.0.0.1"), 2, QStringLiteral("public"), 1000, 1}, QStringLiteral("1.3.6.1.2.1"), 10000,
+            30000, 5);
+    QVERIFY(QTest::qWaitFor([&] { return found >= 10; }, 5000));
+    w.cancel();
+    QVERIFY(!w.running());
+    const int atCancel = found;
+    QTest::qWait(200);
+    QCOMPARE(found, atCancel);
+    QCOMPARE(ends, QVector<kv::SnmpWalk::End>({kv::SnmpWalk::Cancelled}));
+    QVERIFY(found < 200);
+}
+
+QTEST_GUILESS_MAIN(TestSnmpWalk)
+#include "test_snmp_walk.moc"

@@ -177,7 +177,9 @@ QString mibName(const oid* name, size_t length)
         // go; the library's complaints about them are nobody's business here.
         netsnmp_ds_set_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_MIB_WARNINGS, 0);
         netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_MIB_ERRORS, 0);
+        // A handler that drops them: with none at all the library writes to standard error.
         snmp_disable_log();
+        netsnmp_register_loghandler(NETSNMP_LOGHANDLER_NONE, LOG_DEBUG);
         netsnmp_init_mib();
         read_all_mibs();
     }

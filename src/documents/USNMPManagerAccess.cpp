@@ -335,13 +335,7 @@ void TFSNMPManagerAccess::createActions()
     m_actImport = action("Act_Import", {QKeySequence(Qt::CTRL | Qt::Key_I)}, &TFSNMPManagerAccess::ImportTable);
     m_actTest = action("Act_TestRequests", {QKeySequence(Qt::CTRL | Qt::Key_T)}, &TFSNMPManagerAccess::TestRequests);
     m_actBrowse = action("Act_BrowseAgent", {QKeySequence(Qt::CTRL | Qt::Key_B)}, &TFSNMPManagerAccess::BrowseAgent);
-    // A build without an SNMP library says so on the entries.
-    QString why;
-    const bool network = m_services.snmp && m_services.snmp->available(&why);
-    for (QAction* a : {m_actTest, m_actBrowse}) {
-        a->setEnabled(network);
-        a->setToolTip(why);
-    }
+    updateNetworkActions();
     m_actUndo->setEnabled(false);
     m_actRedo->setEnabled(false);
     connect(m_undo, &QUndoStack::canUndoChanged, m_actUndo, &QAction::setEnabled);
@@ -645,8 +639,20 @@ int TFSNMPManagerAccess::exec()
     return QDialog::exec();
 }
 
+void TFSNMPManagerAccess::updateNetworkActions()
+{
+    // A build without an SNMP library says so on the entries.
+    QString why;
+    const bool network = m_services.snmp && m_services.snmp->available(&why);
+    for (QAction* a : {m_actTest, m_actBrowse}) {
+        a->setEnabled(network);
+        a->setToolTip(why);
+    }
+}
+
 bool TFSNMPManagerAccess::FormShow()
 {
+    updateNetworkActions();
     kv::SnmpTable table;
     const kv::XmlLoad load = kv::LoadSnmpRequests(m_state.ParGenPath, m_state.SnmpManagerPath, table);
     if (load.status == kv::XmlLoad::Error) {

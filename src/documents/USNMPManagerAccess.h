@@ -88,6 +88,7 @@ private:
     void commitOpenEditor();
     void showSurplusWarning();
     void createActions();
+    void updateNetworkActions();
     void undoOnce();
     void redoOnce();
     QVector<int> visibleColumns() const;

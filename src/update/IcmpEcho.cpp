@@ -2,10 +2,11 @@
 
 #include "common/NumberRule.h"
 
+#include <QEventLoop>
 #include <QStringList>
+#include <QTimer>
 #include <QtEndian>
 
-#include <condition_variable>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -38,9 +39,13 @@ bool isHostNameText(const QString& text)
 
 // A name lookup that the caller can stop waiting for: the system call runs
 // on its own thread and finishes there even when nobody waits any longer.
+// The waiter runs the event loop meanwhile, so the window keeps painting and
+// answering; the thread wakes it through a queued call, and only while the
+// waiter still waits (waiter is cleared under the mutex when it gives up,
+// before its loop is destroyed).
 struct Lookup {
     std::mutex mutex;
-    std::condition_variable done;
+    QEventLoop* waiter = nullptr;
     bool finished = false;
     bool found = false;
     QString reason;
@@ -50,6 +55,8 @@ struct Lookup {
 bool lookupName(const QString& host, int limitMs, quint32& address, QString* error)
 {
     auto lookup = std::make_shared<Lookup>();
+    QEventLoop loop;
+    lookup->waiter = &loop;
     const std::string name = host.toUtf8().toStdString();
     std::thread([lookup, name] {
         quint32 a = 0;
@@ -60,11 +67,20 @@ bool lookupName(const QString& host, int limitMs, quint32& address, QString* err
         lookup->reason = reason;
         lookup->address = a;
         lookup->finished = true;
-        lookup->done.notify_all();
+        if (lookup->waiter)
+            QMetaObject::invokeMethod(lookup->waiter, &QEventLoop::quit, Qt::QueuedConnection);
     }).detach();
 
-    std::unique_lock<std::mutex> lock(lookup->mutex);
-    if (!lookup->done.wait_for(lock, std::chrono::milliseconds(limitMs), [&] { return lookup->finished; })) {
+    QTimer limit;
+    limit.setSingleShot(true);
+    limit.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+    limit.start(limitMs);
+    loop.exec();
+
+    std::lock_guard<std::mutex> lock(lookup->mutex);
+    lookup->waiter = nullptr;
+    if (!lookup->finished) {
         if (error)
             *error = QStringLiteral("%1: no answer from the name service").arg(host);
         return false;

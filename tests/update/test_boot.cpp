@@ -1,6 +1,7 @@
 #include "update/BootFixture.h"
 
 #include "common/XmlUtil.h"
+#include "helpers/SilentLoopback.h"
 
 #include <QElapsedTimer>
 
@@ -8,7 +9,8 @@ using Result = kv::IEchoClient::Result;
 Q_DECLARE_METATYPE(QList<kv::IEchoClient::Result>)
 
 // The update dialog: the boxes, the choices, the ping loop and its outcomes.
-// Every address used here is loopback, and the scripted echo sends nothing.
+// Every address used here is loopback, and the scripted echo sends nothing;
+// a silent device is 127.0.0.1 in a network namespace of the test's own.
 class TestBoot : public QObject {
     Q_OBJECT
 private slots:
@@ -23,8 +25,13 @@ private slots:
     void successRemembersTheChoices();
     void jobFileCannotBeWritten();
     void cancelDuringThePing();
+    void dialogGoneDuringThePing();
     void realEcho_data();
     void realEcho();
+    void silentDeviceLeavesTheWindowAlive();
+    void escapeWhileAnEchoWaits();
+    void hostNamesResolveInTheEventLoop_data();
+    void hostNamesResolveInTheEventLoop();
 };
 
 void TestBoot::lastAddressSplitsIntoTheBoxes_data()
@@ -290,6 +297,24 @@ void TestBoot::cancelDuringThePing()
     QVERIFY(!f.box(1)->isReadOnly());
 }
 
+void TestBoot::dialogGoneDuringThePing()
+{
+    BootFixture f;
+    f.scripted.fallback = Result::Timeout;
+    f.scripted.onEcho = [&] {
+        if (f.scripted.hosts.size() == 2)
+            QTimer::singleShot(0, [&] { f.boot.reset(); });
+    };
+    f.show();
+    f.boot->Btn_UpdateClick();
+
+    QVERIFY(!f.boot);
+    QCOMPARE(f.scripted.hosts.size(), 2);
+    QVERIFY(f.messages.log.isEmpty());
+    QVERIFY(f.recording.calls.isEmpty());
+    QVERIFY(!QFileInfo::exists(f.jobPath()));
+}
+
 void TestBoot::realEcho_data()
 {
     QTest::addColumn<QStringList>("boxes");
@@ -340,6 +365,134 @@ void TestBoot::realEcho()
         QCOMPARE(f.messages.log.size(), 1);
         QCOMPARE(f.messages.log[0].kind, QStringLiteral("error"));
         QVERIFY(f.messages.log[0].text.startsWith(QStringLiteral("Error!!! Check the Ip Address\n")));
+    }
+}
+
+// A whole ping of a device that never answers: the echoes wait in the event
+// loop, so timers, queued calls and keys go on while they wait, and the
+// outcome is the one of a silent device.
+void TestBoot::silentDeviceLeavesTheWindowAlive()
+{
+    kvtest::SilentLoopback net;
+    if (!net.skip.isEmpty())
+        QSKIP(qPrintable(net.skip));
+    kv::IcmpEchoClient client;
+    CountingEcho counting(client);
+    BootFixture f(&counting);
+    f.show();
+    f.boot->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.boot.get()));
+    f.setBoxes(QStringLiteral("127"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("1"));
+
+    int ticksWhileWaiting = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { ticksWhileWaiting += counting.waiting ? 1 : 0; });
+    tick.start(10);
+    // A "." typed while the first echo waits hops to the next box.
+    bool keyPostedWhileWaiting = false, hoppedWhileWaiting = false;
+    QTimer::singleShot(100, f.boot.get(), [&] {
+        keyPostedWhileWaiting = counting.waiting;
+        QCoreApplication::postEvent(f.box(1), new QKeyEvent(QEvent::KeyPress, Qt::Key_Period, Qt::NoModifier,
+                                                            QStringLiteral(".")));
+        QCoreApplication::postEvent(f.box(1), new QKeyEvent(QEvent::KeyRelease, Qt::Key_Period, Qt::NoModifier,
+                                                            QStringLiteral(".")));
+        QTimer::singleShot(50, f.boot.get(), [&] { hoppedWhileWaiting = counting.waiting && f.box(2)->hasFocus(); });
+    });
+    f.boot->Btn_UpdateClick();
+    tick.stop();
+    QCoreApplication::processEvents();
+
+    if (counting.calls == 1 && counting.lastError.startsWith(QLatin1String("No ICMP socket")))
+        QSKIP(qPrintable(QStringLiteral("this machine allows no ICMP socket to this user: ") + counting.lastError));
+    QVERIFY(keyPostedWhileWaiting);
+    QVERIFY(hoppedWhileWaiting);
+    QVERIFY2(ticksWhileWaiting > 50, qPrintable(QString::number(ticksWhileWaiting)));
+    QVERIFY2(counting.calls > 2, qPrintable(QString::number(counting.calls))); // echoes until the budget is spent
+    QCOMPARE(f.boot->ping_res, 2);
+    QCOMPARE(f.messages.log.size(), 1);
+    QCOMPARE(f.messages.log[0].kind, QStringLiteral("warning"));
+    QCOMPARE(f.messages.log[0].text, QStringLiteral("Device Not Found!"));
+    QVERIFY(!QFileInfo::exists(f.jobPath()));
+    QVERIFY(f.recording.calls.isEmpty());
+    QCOMPARE(f.boxes(), QStringLiteral("127|0|0|1"));
+    QVERIFY(!f.box(1)->isReadOnly());
+    QVERIFY(f.child<QPushButton>("Btn_Update")->isEnabled());
+}
+
+// Escape while an echo waits closes the dialog at once; the ping ends with
+// that echo, silently.
+void TestBoot::escapeWhileAnEchoWaits()
+{
+    kvtest::SilentLoopback net;
+    if (!net.skip.isEmpty())
+        QSKIP(qPrintable(net.skip));
+    kv::IcmpEchoClient client;
+    CountingEcho counting(client);
+    BootFixture f(&counting);
+    f.show();
+    f.boot->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.boot.get()));
+    f.setBoxes(QStringLiteral("127"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("1"));
+    bool waiting = false, hiddenAtOnce = false;
+    QTimer::singleShot(100, f.boot.get(), [&] {
+        waiting = counting.waiting;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        hiddenAtOnce = !f.boot->isVisible();
+    });
+    f.boot->Btn_UpdateClick();
+    QCoreApplication::processEvents();
+
+    if (counting.calls == 1 && counting.lastError.startsWith(QLatin1String("No ICMP socket")))
+        QSKIP(qPrintable(QStringLiteral("this machine allows no ICMP socket to this user: ") + counting.lastError));
+    QVERIFY(waiting);
+    QVERIFY(hiddenAtOnce);
+    QCOMPARE(counting.calls, 1);
+    QVERIFY(f.messages.log.isEmpty());
+    QVERIFY(!QFileInfo::exists(f.jobPath()));
+    QVERIFY(f.recording.calls.isEmpty());
+    QVERIFY(!f.box(1)->isReadOnly());
+}
+
+void TestBoot::hostNamesResolveInTheEventLoop_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QString>("errorStart"); // empty: no error
+    // localhost is the silent 127.0.0.1 of the test's namespace.
+    QTest::newRow("localhost") << "localhost" << int(Result::Timeout) << "";
+    // .invalid names resolve nowhere: nothing is sent.
+    QTest::newRow("unresolvable") << "device.invalid" << int(Result::Error) << "device.invalid: ";
+}
+
+// The name is looked up while the event loop runs: a call queued before the
+// echo runs during it, even when the lookup fails and nothing is sent.
+void TestBoot::hostNamesResolveInTheEventLoop()
+{
+    QFETCH(QString, host);
+    QFETCH(int, result);
+    QFETCH(QString, errorStart);
+
+    kvtest::SilentLoopback net;
+    if (!net.skip.isEmpty())
+        QSKIP(qPrintable(net.skip));
+    kv::IcmpEchoClient client;
+    for (int round = 0; round < 2; ++round) { // the second time from the cache, for a found name
+        bool ranDuringTheEcho = false;
+        QTimer::singleShot(0, [&] { ranDuringTheEcho = true; });
+        QString error;
+        const Result r = client.echo(host, 400, &error);
+        if (error.startsWith(QLatin1String("No ICMP socket")))
+            QSKIP(qPrintable(QStringLiteral("this machine allows no ICMP socket to this user: ") + error));
+        QVERIFY(ranDuringTheEcho);
+        QCOMPARE(int(r), result);
+        if (errorStart.isEmpty()) {
+            QVERIFY2(error.isEmpty(), qPrintable(error));
+        } else {
+            QVERIFY2(error.startsWith(errorStart), qPrintable(error));
+            QVERIFY2(error.size() > errorStart.size() && !error.contains(QLatin1String("no answer")),
+                     qPrintable(error)); // the name service's own reason
+        }
+        QCoreApplication::processEvents();
     }
 }
 

@@ -7,10 +7,6 @@
 #include <iphlpapi.h>
 #include <icmpapi.h>
 
-#include <QEventLoop>
-#include <QTimer>
-#include <QWinEventNotifier>
-
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -20,12 +16,8 @@ namespace kv {
 namespace {
 
 constexpr int kPayloadSize = 32;
-// How long past its time-out the ICMP service may take to signal.
+// How long past its time-out the ICMP service may take to answer.
 constexpr int kServiceGraceMs = 1000;
-
-struct EchoReplies {
-    alignas(ICMP_ECHO_REPLY) char bytes[sizeof(ICMP_ECHO_REPLY) + kPayloadSize + 8 + 64];
-};
 
 QString systemMessage(DWORD code)
 {
@@ -75,69 +67,53 @@ bool LookupIPv4Blocking(const std::string& name, quint32& address, QString* reas
 }
 
 // One echo through the system's ICMP service, which needs no privileges.
-// The request runs in the service; its event is waited for in the event loop,
-// so the window keeps painting and answering meanwhile.
+// The service's call blocks until the reply or its time-out, so it runs on a
+// thread of its own (its buffers with it) while the event loop runs here.
 IEchoClient::Result SendOneEcho(quint32 target, int timeoutMs, quint16 sequence, QString* error)
 {
     Q_UNUSED(sequence); // the ICMP service numbers its own requests
-    const HANDLE icmp = IcmpCreateFile();
-    if (icmp == INVALID_HANDLE_VALUE) {
-        if (error)
-            *error = QStringLiteral("No ICMP service: %1").arg(systemMessage(GetLastError()));
-        return IEchoClient::Error;
-    }
-    const HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (!done) {
-        if (error)
-            *error = QStringLiteral("No ICMP service: %1").arg(systemMessage(GetLastError()));
-        IcmpCloseHandle(icmp);
-        return IEchoClient::Error;
-    }
-    char payload[kPayloadSize];
-    for (int i = 0; i < kPayloadSize; ++i)
-        payload[i] = char('a' + i % 23);
-    // The service writes the reply here until it signals done: room for one
-    // reply with its data and an ICMP error message.
-    auto replies = std::make_unique<EchoReplies>();
-    IPAddr to = target;
-    DWORD n = IcmpSendEcho2(icmp, done, nullptr, nullptr, to, payload, WORD(kPayloadSize), nullptr, replies->bytes,
-                            DWORD(sizeof replies->bytes), DWORD(timeoutMs));
-    DWORD err = n ? 0 : GetLastError();
-    if (n == 0 && err == ERROR_IO_PENDING) {
-        QEventLoop loop;
-        QWinEventNotifier signalled(done);
-        QObject::connect(&signalled, &QWinEventNotifier::activated, &loop, &QEventLoop::quit);
-        // The service ends the request at its time-out; this limit only keeps
-        // a service that never signals from holding the window.
-        QTimer limit;
-        limit.setSingleShot(true);
-        QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
-        limit.start(timeoutMs + kServiceGraceMs);
-        if (WaitForSingleObject(done, 0) != WAIT_OBJECT_0)
-            loop.exec();
-        signalled.setEnabled(false);
-        // Ended early (the program is quitting) or the service is late: the
-        // buffer is the service's until it signals.
-        if (WaitForSingleObject(done, kServiceGraceMs) != WAIT_OBJECT_0) {
-            (void)replies.release(); // left to the service, never freed under it
-            return IEchoClient::Timeout;
+    struct Outcome {
+        IEchoClient::Result result = IEchoClient::Timeout;
+        QString error;
+    };
+    auto outcome = std::make_shared<Outcome>();
+    const auto sendAndWait = [outcome, target, timeoutMs] {
+        const HANDLE icmp = IcmpCreateFile();
+        if (icmp == INVALID_HANDLE_VALUE) {
+            outcome->result = IEchoClient::Error;
+            outcome->error = QStringLiteral("No ICMP service: %1").arg(systemMessage(GetLastError()));
+            return;
         }
-        n = IcmpParseReplies(replies->bytes, DWORD(sizeof replies->bytes));
-        err = n ? 0 : GetLastError();
-    }
-    CloseHandle(done);
-    IcmpCloseHandle(icmp);
-    if (n == 0) {
-        // Time-outs and unreachable reports alike mean no reply came; only a
-        // request that could not be sent is an error.
-        if (err == IP_REQ_TIMED_OUT || (err >= IP_STATUS_BASE && err <= IP_STATUS_BASE + 50))
-            return IEchoClient::Timeout;
-        if (error)
-            *error = systemMessage(err);
-        return IEchoClient::Error;
-    }
-    const auto* reply = reinterpret_cast<const ICMP_ECHO_REPLY*>(replies->bytes);
-    return reply->Status == IP_SUCCESS && reply->DataSize > 0 ? IEchoClient::Reply : IEchoClient::Timeout;
+        char payload[kPayloadSize];
+        for (int i = 0; i < kPayloadSize; ++i)
+            payload[i] = char('a' + i % 23);
+        // Room for one reply with its data and an ICMP error message.
+        alignas(ICMP_ECHO_REPLY) char replies[sizeof(ICMP_ECHO_REPLY) + kPayloadSize + 8 + 64];
+        IPAddr to = target;
+        const DWORD n = IcmpSendEcho2(icmp, nullptr, nullptr, nullptr, to, payload, WORD(kPayloadSize), nullptr,
+                                      replies, DWORD(sizeof replies), DWORD(timeoutMs));
+        const DWORD err = n ? 0 : GetLastError();
+        IcmpCloseHandle(icmp);
+        if (n == 0) {
+            // Time-outs and unreachable reports alike mean no reply came;
+            // only a request that could not be sent is an error.
+            if (err == IP_REQ_TIMED_OUT || (err >= IP_STATUS_BASE && err <= IP_STATUS_BASE + 50))
+                return;
+            outcome->result = IEchoClient::Error;
+            outcome->error = systemMessage(err);
+            return;
+        }
+        const auto* reply = reinterpret_cast<const ICMP_ECHO_REPLY*>(replies);
+        if (reply->Status == IP_SUCCESS && reply->DataSize > 0)
+            outcome->result = IEchoClient::Reply;
+    };
+    // The service ends the request at its time-out; the grace only keeps a
+    // service that is late from holding the window.
+    if (!WaitInEventLoop(sendAndWait, timeoutMs + kServiceGraceMs))
+        return IEchoClient::Timeout;
+    if (outcome->result == IEchoClient::Error && error)
+        *error = outcome->error;
+    return outcome->result;
 }
 
 } // namespace kv

@@ -32,6 +32,8 @@ private slots:
     void escapeWhileAnEchoWaits();
     void hostNamesResolveInTheEventLoop_data();
     void hostNamesResolveInTheEventLoop();
+    void blockingCallWaitedForInTheEventLoop_data();
+    void blockingCallWaitedForInTheEventLoop();
 };
 
 void TestBoot::lastAddressSplitsIntoTheBoxes_data()
@@ -494,6 +496,43 @@ void TestBoot::hostNamesResolveInTheEventLoop()
         }
         QCoreApplication::processEvents();
     }
+}
+
+// The helper under the name lookup (and the Windows echo): events flow while
+// the blocking call runs on its thread, and a call that ends after the
+// waiter gave up finishes there without waking a loop that is gone.
+void TestBoot::blockingCallWaitedForInTheEventLoop_data()
+{
+    QTest::addColumn<bool>("givenUp");
+    QTest::newRow("ends in time") << false;
+    QTest::newRow("ends after the waiter gave up") << true;
+}
+
+void TestBoot::blockingCallWaitedForInTheEventLoop()
+{
+    QFETCH(bool, givenUp);
+    auto go = std::make_shared<QSemaphore>();
+    auto ended = std::make_shared<QSemaphore>();
+    auto written = std::make_shared<int>(0);
+    bool queuedRan = false;
+    QTimer::singleShot(0, [&] {
+        queuedRan = true;
+        if (!givenUp)
+            go->release();
+    });
+    const bool finished = kv::WaitInEventLoop(
+        [go, ended, written] {
+            go->acquire();
+            *written = 1;
+            ended->release();
+        },
+        givenUp ? 50 : 60000);
+    QVERIFY(queuedRan);
+    QCOMPARE(finished, !givenUp);
+    go->release();
+    QVERIFY(ended->tryAcquire(1, 10000));
+    QCOMPARE(*written, 1);
+    QTest::qWait(50); // whatever the late thread might post is delivered
 }
 
 QTEST_MAIN(TestBoot)

@@ -370,89 +370,103 @@ void TestBoot::realEcho()
     }
 }
 
+// The dialog with the real echo client, its boxes on 127.0.0.1 of a network
+// namespace in which that address stays silent.
+struct SilentDeviceFixture {
+    kvtest::SilentLoopback net;
+    kv::IcmpEchoClient client;
+    CountingEcho counting{client};
+    BootFixture f{&counting};
+
+    SilentDeviceFixture()
+    {
+        f.show();
+        f.boot->activateWindow();
+        active = QTest::qWaitForWindowActive(f.boot.get());
+        f.setBoxes(QStringLiteral("127"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("1"));
+    }
+    bool active = false;
+    // After a ping: why it could not be tried here, if so.
+    QString noSocket() const
+    {
+        return counting.calls == 1 && counting.lastError.startsWith(QLatin1String("No ICMP socket"))
+            ? QStringLiteral("this machine allows no ICMP socket to this user: ") + counting.lastError
+            : QString();
+    }
+};
+
 // A whole ping of a device that never answers: the echoes wait in the event
 // loop, so timers, queued calls and keys go on while they wait, and the
 // outcome is the one of a silent device.
 void TestBoot::silentDeviceLeavesTheWindowAlive()
 {
-    kvtest::SilentLoopback net;
-    if (!net.skip.isEmpty())
-        QSKIP(qPrintable(net.skip));
-    kv::IcmpEchoClient client;
-    CountingEcho counting(client);
-    BootFixture f(&counting);
-    f.show();
-    f.boot->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(f.boot.get()));
-    f.setBoxes(QStringLiteral("127"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("1"));
+    SilentDeviceFixture s;
+    if (!s.net.skip.isEmpty())
+        QSKIP(qPrintable(s.net.skip));
+    QVERIFY(s.active);
 
     int ticksWhileWaiting = 0;
     QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout, [&] { ticksWhileWaiting += counting.waiting ? 1 : 0; });
+    QObject::connect(&tick, &QTimer::timeout, [&] { ticksWhileWaiting += s.counting.waiting ? 1 : 0; });
     tick.start(10);
     // A "." typed while the first echo waits hops to the next box.
     bool keyPostedWhileWaiting = false, hoppedWhileWaiting = false;
-    QTimer::singleShot(100, f.boot.get(), [&] {
-        keyPostedWhileWaiting = counting.waiting;
-        QCoreApplication::postEvent(f.box(1), new QKeyEvent(QEvent::KeyPress, Qt::Key_Period, Qt::NoModifier,
-                                                            QStringLiteral(".")));
-        QCoreApplication::postEvent(f.box(1), new QKeyEvent(QEvent::KeyRelease, Qt::Key_Period, Qt::NoModifier,
-                                                            QStringLiteral(".")));
-        QTimer::singleShot(50, f.boot.get(), [&] { hoppedWhileWaiting = counting.waiting && f.box(2)->hasFocus(); });
+    QTimer::singleShot(100, s.f.boot.get(), [&] {
+        keyPostedWhileWaiting = s.counting.waiting;
+        for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease})
+            QCoreApplication::postEvent(s.f.box(1),
+                                        new QKeyEvent(type, Qt::Key_Period, Qt::NoModifier, QStringLiteral(".")));
+        QTimer::singleShot(50, s.f.boot.get(),
+                           [&] { hoppedWhileWaiting = s.counting.waiting && s.f.box(2)->hasFocus(); });
     });
-    f.boot->Btn_UpdateClick();
+    s.f.boot->Btn_UpdateClick();
     tick.stop();
     QCoreApplication::processEvents();
 
-    if (counting.calls == 1 && counting.lastError.startsWith(QLatin1String("No ICMP socket")))
-        QSKIP(qPrintable(QStringLiteral("this machine allows no ICMP socket to this user: ") + counting.lastError));
+    if (!s.noSocket().isEmpty())
+        QSKIP(qPrintable(s.noSocket()));
     QVERIFY(keyPostedWhileWaiting);
     QVERIFY(hoppedWhileWaiting);
     QVERIFY2(ticksWhileWaiting > 50, qPrintable(QString::number(ticksWhileWaiting)));
-    QVERIFY2(counting.calls > 2, qPrintable(QString::number(counting.calls))); // echoes until the budget is spent
-    QCOMPARE(f.boot->ping_res, 2);
-    QCOMPARE(f.messages.log.size(), 1);
-    QCOMPARE(f.messages.log[0].kind, QStringLiteral("warning"));
-    QCOMPARE(f.messages.log[0].text, QStringLiteral("Device Not Found!"));
-    QVERIFY(!QFileInfo::exists(f.jobPath()));
-    QVERIFY(f.recording.calls.isEmpty());
-    QCOMPARE(f.boxes(), QStringLiteral("127|0|0|1"));
-    QVERIFY(!f.box(1)->isReadOnly());
-    QVERIFY(f.child<QPushButton>("Btn_Update")->isEnabled());
+    // Echoes until the budget is spent.
+    QVERIFY2(s.counting.calls > 2, qPrintable(QString::number(s.counting.calls)));
+    QCOMPARE(s.f.boot->ping_res, 2);
+    QCOMPARE(s.f.messages.log.size(), 1);
+    QCOMPARE(s.f.messages.log[0].kind, QStringLiteral("warning"));
+    QCOMPARE(s.f.messages.log[0].text, QStringLiteral("Device Not Found!"));
+    QVERIFY(!QFileInfo::exists(s.f.jobPath()));
+    QVERIFY(s.f.recording.calls.isEmpty());
+    QCOMPARE(s.f.boxes(), QStringLiteral("127|0|0|1"));
+    QVERIFY(!s.f.box(1)->isReadOnly());
+    QVERIFY(s.f.child<QPushButton>("Btn_Update")->isEnabled());
 }
 
 // Escape while an echo waits closes the dialog at once; the ping ends with
 // that echo, silently.
 void TestBoot::escapeWhileAnEchoWaits()
 {
-    kvtest::SilentLoopback net;
-    if (!net.skip.isEmpty())
-        QSKIP(qPrintable(net.skip));
-    kv::IcmpEchoClient client;
-    CountingEcho counting(client);
-    BootFixture f(&counting);
-    f.show();
-    f.boot->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(f.boot.get()));
-    f.setBoxes(QStringLiteral("127"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("1"));
+    SilentDeviceFixture s;
+    if (!s.net.skip.isEmpty())
+        QSKIP(qPrintable(s.net.skip));
+    QVERIFY(s.active);
     bool waiting = false, hiddenAtOnce = false;
-    QTimer::singleShot(100, f.boot.get(), [&] {
-        waiting = counting.waiting;
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-        hiddenAtOnce = !f.boot->isVisible();
+    QTimer::singleShot(100, s.f.boot.get(), [&] {
+        waiting = s.counting.waiting;
+        QTest::keyClick(s.f.box(1), Qt::Key_Escape);
+        hiddenAtOnce = !s.f.boot->isVisible();
     });
-    f.boot->Btn_UpdateClick();
+    s.f.boot->Btn_UpdateClick();
     QCoreApplication::processEvents();
 
-    if (counting.calls == 1 && counting.lastError.startsWith(QLatin1String("No ICMP socket")))
-        QSKIP(qPrintable(QStringLiteral("this machine allows no ICMP socket to this user: ") + counting.lastError));
+    if (!s.noSocket().isEmpty())
+        QSKIP(qPrintable(s.noSocket()));
     QVERIFY(waiting);
     QVERIFY(hiddenAtOnce);
-    QCOMPARE(counting.calls, 1);
-    QVERIFY(f.messages.log.isEmpty());
-    QVERIFY(!QFileInfo::exists(f.jobPath()));
-    QVERIFY(f.recording.calls.isEmpty());
-    QVERIFY(!f.box(1)->isReadOnly());
+    QCOMPARE(s.counting.calls, 1);
+    QVERIFY(s.f.messages.log.isEmpty());
+    QVERIFY(!QFileInfo::exists(s.f.jobPath()));
+    QVERIFY(s.f.recording.calls.isEmpty());
+    QVERIFY(!s.f.box(1)->isReadOnly());
 }
 
 void TestBoot::hostNamesResolveInTheEventLoop_data()

@@ -2,10 +2,11 @@
 
 #include "common/NumberRule.h"
 
+#include <QEventLoop>
 #include <QStringList>
+#include <QTimer>
 #include <QtEndian>
 
-#include <condition_variable>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -36,49 +37,65 @@ bool isHostNameText(const QString& text)
     return !onlyDigitsAndDots;
 }
 
-// A name lookup that the caller can stop waiting for: the system call runs
-// on its own thread and finishes there even when nobody waits any longer.
-struct Lookup {
-    std::mutex mutex;
-    std::condition_variable done;
-    bool finished = false;
-    bool found = false;
-    QString reason;
-    quint32 address = 0;
-};
-
 bool lookupName(const QString& host, int limitMs, quint32& address, QString* error)
 {
-    auto lookup = std::make_shared<Lookup>();
-    const std::string name = host.toUtf8().toStdString();
-    std::thread([lookup, name] {
-        quint32 a = 0;
+    struct Answer {
+        bool found = false;
+        quint32 address = 0;
         QString reason;
-        const bool found = LookupIPv4Blocking(name, a, &reason);
-        std::lock_guard<std::mutex> lock(lookup->mutex);
-        lookup->found = found;
-        lookup->reason = reason;
-        lookup->address = a;
-        lookup->finished = true;
-        lookup->done.notify_all();
-    }).detach();
-
-    std::unique_lock<std::mutex> lock(lookup->mutex);
-    if (!lookup->done.wait_for(lock, std::chrono::milliseconds(limitMs), [&] { return lookup->finished; })) {
+    };
+    auto answer = std::make_shared<Answer>();
+    const std::string name = host.toUtf8().toStdString();
+    const bool finished = WaitInEventLoop(
+        [answer, name] { answer->found = LookupIPv4Blocking(name, answer->address, &answer->reason); }, limitMs);
+    if (!finished) {
         if (error)
             *error = QStringLiteral("%1: no answer from the name service").arg(host);
         return false;
     }
-    if (!lookup->found) {
+    if (!answer->found) {
         if (error)
-            *error = QStringLiteral("%1: %2").arg(host, lookup->reason);
+            *error = QStringLiteral("%1: %2").arg(host, answer->reason);
         return false;
     }
-    address = lookup->address;
+    address = answer->address;
     return true;
 }
 
 } // namespace
+
+bool WaitInEventLoop(std::function<void()> work, int limitMs)
+{
+    // The thread wakes the waiter through a queued call, and only while the
+    // waiter still waits: waiter is cleared under the mutex before its loop
+    // goes, so a late thread touches nothing but the shared state.
+    struct State {
+        std::mutex mutex;
+        QEventLoop* waiter = nullptr;
+        bool finished = false;
+    };
+    auto state = std::make_shared<State>();
+    QEventLoop loop;
+    state->waiter = &loop;
+    std::thread([state, work = std::move(work)] {
+        work();
+        std::lock_guard<std::mutex> lock(state->mutex);
+        state->finished = true;
+        if (state->waiter)
+            QMetaObject::invokeMethod(state->waiter, &QEventLoop::quit, Qt::QueuedConnection);
+    }).detach();
+
+    QTimer limit;
+    limit.setSingleShot(true);
+    limit.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+    limit.start(limitMs);
+    loop.exec();
+
+    std::lock_guard<std::mutex> lock(state->mutex);
+    state->waiter = nullptr;
+    return state->finished;
+}
 
 bool ParseDottedDecimal(const QString& text, quint32& address)
 {

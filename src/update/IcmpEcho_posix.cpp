@@ -3,13 +3,15 @@
 #include "common/Files.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QSocketNotifier>
+#include <QTimer>
 
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
 #include <netdb.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -50,6 +52,42 @@ int openIcmpSocket(bool& raw, QString* error)
                      .arg(SystemReason(datagramErr), SystemReason(errno));
     }
     return -1;
+}
+
+// Reads what waits on the socket; true when it holds the reply to our echo.
+// A raw socket sees every ICMP message of the host, IP header first; the
+// kernel matches the identifier of a ping socket itself.
+bool readEchoReply(int fd, bool raw, quint32 target, quint16 id, quint16 seq)
+{
+    // A bounded batch: the notifier fires again while more is waiting.
+    for (int i = 0; i < 64; ++i) {
+        unsigned char buf[1500];
+        sockaddr_in from;
+        socklen_t fromLen = sizeof from;
+        const ssize_t n =
+            ::recvfrom(fd, buf, sizeof buf, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&from), &fromLen);
+        if (n < 0) {
+            if (errno == EAGAIN || errno == EWOULDBLOCK)
+                return false;
+            continue; // an error report (unreachable and the like) is no reply
+        }
+        const unsigned char* icmp = buf;
+        ssize_t icmpSize = n;
+        if (raw) {
+            if (n < 20 || from.sin_addr.s_addr != target)
+                continue;
+            const int ipHeader = (buf[0] & 0x0F) * 4;
+            icmp = buf + ipHeader;
+            icmpSize = n - ipHeader;
+        }
+        if (icmpSize < 8 || icmp[0] != kEchoReply || (quint16(icmp[6] << 8 | icmp[7]) != seq))
+            continue;
+        if (raw && quint16(icmp[4] << 8 | icmp[5]) != id)
+            continue;
+        if (icmpSize > 8)
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -105,41 +143,24 @@ IEchoClient::Result SendOneEcho(quint32 target, int timeoutMs, quint16 seq, QStr
         return IEchoClient::Error;
     }
 
+    // The reply is waited for in the event loop: the window keeps painting
+    // and answering keys while the device is silent.
     Result result = IEchoClient::Timeout;
-    for (;;) {
-        const qint64 left = timeoutMs - clock.elapsed();
-        if (left <= 0)
-            break;
-        pollfd p{fd, POLLIN, 0};
-        const int ready = ::poll(&p, 1, int(left));
-        if (ready < 0 && errno == EINTR)
-            continue;
-        if (ready <= 0)
-            break;
-        unsigned char buf[1500];
-        sockaddr_in from;
-        socklen_t fromLen = sizeof from;
-        const ssize_t n = ::recvfrom(fd, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&from), &fromLen);
-        if (n < 0)
-            continue; // an error report (unreachable and the like) is no reply
-        const unsigned char* icmp = buf;
-        ssize_t icmpSize = n;
-        if (raw) {
-            // A raw socket sees every ICMP message of the host, IP header first.
-            if (n < 20 || from.sin_addr.s_addr != target)
-                continue;
-            const int ipHeader = (buf[0] & 0x0F) * 4;
-            icmp = buf + ipHeader;
-            icmpSize = n - ipHeader;
-        }
-        if (icmpSize < 8 || icmp[0] != kEchoReply || (quint16(icmp[6] << 8 | icmp[7]) != seq))
-            continue;
-        if (raw && quint16(icmp[4] << 8 | icmp[5]) != id)
-            continue; // the kernel matches the identifier of a ping socket itself
-        if (icmpSize > 8) {
-            result = IEchoClient::Reply;
-            break;
-        }
+    {
+        QEventLoop loop;
+        QSocketNotifier readable(qintptr(fd), QSocketNotifier::Read);
+        QObject::connect(&readable, &QSocketNotifier::activated, &loop, [&] {
+            if (readEchoReply(fd, raw, target, id, seq)) {
+                result = IEchoClient::Reply;
+                loop.quit();
+            }
+        });
+        QTimer limit;
+        limit.setSingleShot(true);
+        limit.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+        limit.start(int(qMax<qint64>(0, timeoutMs - clock.elapsed())));
+        loop.exec();
     }
     ::close(fd);
     return result;

@@ -8,6 +8,7 @@
 #include <icmpapi.h>
 
 #include <cstring>
+#include <memory>
 #include <mutex>
 
 namespace kv {
@@ -15,6 +16,8 @@ namespace kv {
 namespace {
 
 constexpr int kPayloadSize = 32;
+// How long past its time-out the ICMP service may take to answer.
+constexpr int kServiceGraceMs = 1000;
 
 QString systemMessage(DWORD code)
 {
@@ -64,36 +67,53 @@ bool LookupIPv4Blocking(const std::string& name, quint32& address, QString* reas
 }
 
 // One echo through the system's ICMP service, which needs no privileges.
+// The service's call blocks until the reply or its time-out, so it runs on a
+// thread of its own (its buffers with it) while the event loop runs here.
 IEchoClient::Result SendOneEcho(quint32 target, int timeoutMs, quint16 sequence, QString* error)
 {
     Q_UNUSED(sequence); // the ICMP service numbers its own requests
-    const HANDLE icmp = IcmpCreateFile();
-    if (icmp == INVALID_HANDLE_VALUE) {
-        if (error)
-            *error = QStringLiteral("No ICMP service: %1").arg(systemMessage(GetLastError()));
-        return IEchoClient::Error;
-    }
-    char payload[kPayloadSize];
-    for (int i = 0; i < kPayloadSize; ++i)
-        payload[i] = char('a' + i % 23);
-    // Room for one reply with its data and an ICMP error message.
-    char replies[sizeof(ICMP_ECHO_REPLY) + kPayloadSize + 8 + 64];
-    IPAddr to = target;
-    const DWORD n = IcmpSendEcho2(icmp, nullptr, nullptr, nullptr, to, payload, WORD(kPayloadSize), nullptr, replies,
-                                  DWORD(sizeof replies), DWORD(timeoutMs));
-    const DWORD err = n ? 0 : GetLastError();
-    IcmpCloseHandle(icmp);
-    if (n == 0) {
-        // Time-outs and unreachable reports alike mean no reply came; only a
-        // request that could not be sent is an error.
-        if (err == IP_REQ_TIMED_OUT || (err >= IP_STATUS_BASE && err <= IP_STATUS_BASE + 50))
-            return IEchoClient::Timeout;
-        if (error)
-            *error = systemMessage(err);
-        return IEchoClient::Error;
-    }
-    const auto* reply = reinterpret_cast<const ICMP_ECHO_REPLY*>(replies);
-    return reply->Status == IP_SUCCESS && reply->DataSize > 0 ? IEchoClient::Reply : IEchoClient::Timeout;
+    struct Outcome {
+        IEchoClient::Result result = IEchoClient::Timeout;
+        QString error;
+    };
+    auto outcome = std::make_shared<Outcome>();
+    const auto sendAndWait = [outcome, target, timeoutMs] {
+        const HANDLE icmp = IcmpCreateFile();
+        if (icmp == INVALID_HANDLE_VALUE) {
+            outcome->result = IEchoClient::Error;
+            outcome->error = QStringLiteral("No ICMP service: %1").arg(systemMessage(GetLastError()));
+            return;
+        }
+        char payload[kPayloadSize];
+        for (int i = 0; i < kPayloadSize; ++i)
+            payload[i] = char('a' + i % 23);
+        // Room for one reply with its data and an ICMP error message.
+        alignas(ICMP_ECHO_REPLY) char replies[sizeof(ICMP_ECHO_REPLY) + kPayloadSize + 8 + 64];
+        IPAddr to = target;
+        const DWORD n = IcmpSendEcho2(icmp, nullptr, nullptr, nullptr, to, payload, WORD(kPayloadSize), nullptr,
+                                      replies, DWORD(sizeof replies), DWORD(timeoutMs));
+        const DWORD err = n ? 0 : GetLastError();
+        IcmpCloseHandle(icmp);
+        if (n == 0) {
+            // Time-outs and unreachable reports alike mean no reply came;
+            // only a request that could not be sent is an error.
+            if (err == IP_REQ_TIMED_OUT || (err >= IP_STATUS_BASE && err <= IP_STATUS_BASE + 50))
+                return;
+            outcome->result = IEchoClient::Error;
+            outcome->error = systemMessage(err);
+            return;
+        }
+        const auto* reply = reinterpret_cast<const ICMP_ECHO_REPLY*>(replies);
+        if (reply->Status == IP_SUCCESS && reply->DataSize > 0)
+            outcome->result = IEchoClient::Reply;
+    };
+    // The service ends the request at its time-out; the grace only keeps a
+    // service that is late from holding the window.
+    if (!WaitInEventLoop(sendAndWait, timeoutMs + kServiceGraceMs))
+        return IEchoClient::Timeout;
+    if (outcome->result == IEchoClient::Error && error)
+        *error = outcome->error;
+    return outcome->result;
 }
 
 } // namespace kv

@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QTimer>
 
 namespace {
@@ -47,12 +48,13 @@ constexpr int kPingBudgetMs = 5000;
 constexpr int kRepliesWanted = 2;
 
 // Lets events run for ms milliseconds, so the dialog repaints and reacts
-// between echoes.
-void processEventsFor(int ms)
+// between echoes.  False when the loop ended early: the program's event
+// loops are being ended (it is quitting), and no loop runs any more.
+bool processEventsFor(int ms)
 {
     QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
+    QTimer::singleShot(ms, &loop, [&loop] { loop.exit(1); });
+    return loop.exec() == 1;
 }
 
 } // namespace
@@ -256,19 +258,27 @@ bool TFBoot::Send_Ping()
     }
 
     setPinging(true);
+    // The echo waits in the event loop, where anything may happen to the
+    // dialog: Cancel, keys, even its end.
+    const QPointer<TFBoot> alive(this);
     int replies = 0;
     for (;;) {
         QString error;
         const kv::IEchoClient::Result r = m_services.echo->echo(host, kEchoTimeoutMs, &error);
+        if (!alive)
+            return false;
         if (r == kv::IEchoClient::Error) {
             m_pingError = error;
             setPinging(false);
             return false;
         }
         PingReply(r);
-        // The echo answers before it returns; a short pause lets the window
-        // repaint and Cancel be pressed between the echoes.
-        processEventsFor(10);
+        // A short pause between the echoes, so that a device that answers
+        // at once is not flooded.
+        if (!processEventsFor(10))
+            m_pingCancelled = true; // the program is quitting
+        if (!alive)
+            return false;
         if (m_pingCancelled)
             break;
         if (ping_res == 1 && ++replies >= kRepliesWanted)
@@ -301,8 +311,9 @@ void TFBoot::Btn_UpdateClick()
 {
     if (m_pinging)
         return;
+    const QPointer<TFBoot> alive(this);
     const bool found = Send_Ping();
-    if (m_pingCancelled)
+    if (!alive || m_pingCancelled)
         return; // closed during the ping: the engineer changed their mind
     if (!found) {
         if (ping_res == 2) {

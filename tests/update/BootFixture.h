@@ -38,7 +38,7 @@ public:
     std::function<void()> onEcho;
 };
 
-// Counts the echoes of another client.
+// Counts the echoes of another client; waiting is true while one waits.
 class CountingEcho : public kv::IEchoClient {
 public:
     explicit CountingEcho(kv::IEchoClient& inner)
@@ -49,12 +49,15 @@ public:
     {
         ++calls;
         lastError.clear();
+        waiting = true;
         const Result r = m_inner.echo(host, timeoutMs, &lastError);
+        waiting = false;
         if (error)
             *error = lastError;
         return r;
     }
     int calls = 0;
+    bool waiting = false;
     QString lastError;
 
 private:

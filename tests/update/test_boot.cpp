@@ -1,6 +1,7 @@
 #include "update/BootFixture.h"
 
 #include "common/XmlUtil.h"
+#include "helpers/SilentLoopback.h"
 
 #include <QElapsedTimer>
 
@@ -8,7 +9,8 @@ using Result = kv::IEchoClient::Result;
 Q_DECLARE_METATYPE(QList<kv::IEchoClient::Result>)
 
 // The update dialog: the boxes, the choices, the ping loop and its outcomes.
-// Every address used here is loopback, and the scripted echo sends nothing.
+// Every address used here is loopback, and the scripted echo sends nothing;
+// a silent device is 127.0.0.1 in a network namespace of the test's own.
 class TestBoot : public QObject {
     Q_OBJECT
 private slots:
@@ -23,8 +25,15 @@ private slots:
     void successRemembersTheChoices();
     void jobFileCannotBeWritten();
     void cancelDuringThePing();
+    void dialogGoneDuringThePing();
     void realEcho_data();
     void realEcho();
+    void silentDeviceLeavesTheWindowAlive();
+    void escapeWhileAnEchoWaits();
+    void hostNamesResolveInTheEventLoop_data();
+    void hostNamesResolveInTheEventLoop();
+    void blockingCallWaitedForInTheEventLoop_data();
+    void blockingCallWaitedForInTheEventLoop();
 };
 
 void TestBoot::lastAddressSplitsIntoTheBoxes_data()
@@ -290,6 +299,24 @@ void TestBoot::cancelDuringThePing()
     QVERIFY(!f.box(1)->isReadOnly());
 }
 
+void TestBoot::dialogGoneDuringThePing()
+{
+    BootFixture f;
+    f.scripted.fallback = Result::Timeout;
+    f.scripted.onEcho = [&] {
+        if (f.scripted.hosts.size() == 2)
+            QTimer::singleShot(0, [&] { f.boot.reset(); });
+    };
+    f.show();
+    f.boot->Btn_UpdateClick();
+
+    QVERIFY(!f.boot);
+    QCOMPARE(f.scripted.hosts.size(), 2);
+    QVERIFY(f.messages.log.isEmpty());
+    QVERIFY(f.recording.calls.isEmpty());
+    QVERIFY(!QFileInfo::exists(f.jobPath()));
+}
+
 void TestBoot::realEcho_data()
 {
     QTest::addColumn<QStringList>("boxes");
@@ -341,6 +368,185 @@ void TestBoot::realEcho()
         QCOMPARE(f.messages.log[0].kind, QStringLiteral("error"));
         QVERIFY(f.messages.log[0].text.startsWith(QStringLiteral("Error!!! Check the Ip Address\n")));
     }
+}
+
+// The dialog with the real echo client, its boxes on 127.0.0.1 of a network
+// namespace in which that address stays silent.
+struct SilentDeviceFixture {
+    kvtest::SilentLoopback net;
+    kv::IcmpEchoClient client;
+    CountingEcho counting{client};
+    BootFixture f{&counting};
+
+    SilentDeviceFixture()
+    {
+        f.show();
+        f.boot->activateWindow();
+        active = QTest::qWaitForWindowActive(f.boot.get());
+        f.setBoxes(QStringLiteral("127"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("1"));
+    }
+    bool active = false;
+    // After a ping: why it could not be tried here, if so.
+    QString noSocket() const
+    {
+        return counting.calls == 1 && counting.lastError.startsWith(QLatin1String("No ICMP socket"))
+            ? QStringLiteral("this machine allows no ICMP socket to this user: ") + counting.lastError
+            : QString();
+    }
+};
+
+// A whole ping of a device that never answers: the echoes wait in the event
+// loop, so timers, queued calls and keys go on while they wait, and the
+// outcome is the one of a silent device.
+void TestBoot::silentDeviceLeavesTheWindowAlive()
+{
+    SilentDeviceFixture s;
+    if (!s.net.skip.isEmpty())
+        QSKIP(qPrintable(s.net.skip));
+    QVERIFY(s.active);
+
+    int ticksWhileWaiting = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { ticksWhileWaiting += s.counting.waiting ? 1 : 0; });
+    tick.start(10);
+    // A "." typed while the first echo waits hops to the next box.
+    bool keyPostedWhileWaiting = false, hoppedWhileWaiting = false;
+    QTimer::singleShot(100, s.f.boot.get(), [&] {
+        keyPostedWhileWaiting = s.counting.waiting;
+        for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease})
+            QCoreApplication::postEvent(s.f.box(1),
+                                        new QKeyEvent(type, Qt::Key_Period, Qt::NoModifier, QStringLiteral(".")));
+        QTimer::singleShot(50, s.f.boot.get(),
+                           [&] { hoppedWhileWaiting = s.counting.waiting && s.f.box(2)->hasFocus(); });
+    });
+    s.f.boot->Btn_UpdateClick();
+    tick.stop();
+    QCoreApplication::processEvents();
+
+    if (!s.noSocket().isEmpty())
+        QSKIP(qPrintable(s.noSocket()));
+    QVERIFY(keyPostedWhileWaiting);
+    QVERIFY(hoppedWhileWaiting);
+    QVERIFY2(ticksWhileWaiting > 50, qPrintable(QString::number(ticksWhileWaiting)));
+    // Echoes until the budget is spent.
+    QVERIFY2(s.counting.calls > 2, qPrintable(QString::number(s.counting.calls)));
+    QCOMPARE(s.f.boot->ping_res, 2);
+    QCOMPARE(s.f.messages.log.size(), 1);
+    QCOMPARE(s.f.messages.log[0].kind, QStringLiteral("warning"));
+    QCOMPARE(s.f.messages.log[0].text, QStringLiteral("Device Not Found!"));
+    QVERIFY(!QFileInfo::exists(s.f.jobPath()));
+    QVERIFY(s.f.recording.calls.isEmpty());
+    QCOMPARE(s.f.boxes(), QStringLiteral("127|0|0|1"));
+    QVERIFY(!s.f.box(1)->isReadOnly());
+    QVERIFY(s.f.child<QPushButton>("Btn_Update")->isEnabled());
+}
+
+// Escape while an echo waits closes the dialog at once; the ping ends with
+// that echo, silently.
+void TestBoot::escapeWhileAnEchoWaits()
+{
+    SilentDeviceFixture s;
+    if (!s.net.skip.isEmpty())
+        QSKIP(qPrintable(s.net.skip));
+    QVERIFY(s.active);
+    bool waiting = false, hiddenAtOnce = false;
+    QTimer::singleShot(100, s.f.boot.get(), [&] {
+        waiting = s.counting.waiting;
+        QTest::keyClick(s.f.box(1), Qt::Key_Escape);
+        hiddenAtOnce = !s.f.boot->isVisible();
+    });
+    s.f.boot->Btn_UpdateClick();
+    QCoreApplication::processEvents();
+
+    if (!s.noSocket().isEmpty())
+        QSKIP(qPrintable(s.noSocket()));
+    QVERIFY(waiting);
+    QVERIFY(hiddenAtOnce);
+    QCOMPARE(s.counting.calls, 1);
+    QVERIFY(s.f.messages.log.isEmpty());
+    QVERIFY(!QFileInfo::exists(s.f.jobPath()));
+    QVERIFY(s.f.recording.calls.isEmpty());
+    QVERIFY(!s.f.box(1)->isReadOnly());
+}
+
+void TestBoot::hostNamesResolveInTheEventLoop_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QString>("errorStart"); // empty: no error
+    // localhost is the silent 127.0.0.1 of the test's namespace.
+    QTest::newRow("localhost") << "localhost" << int(Result::Timeout) << "";
+    // .invalid names resolve nowhere: nothing is sent.
+    QTest::newRow("unresolvable") << "device.invalid" << int(Result::Error) << "device.invalid: ";
+}
+
+// The name is looked up while the event loop runs: a call queued before the
+// echo runs during it, even when the lookup fails and nothing is sent.
+void TestBoot::hostNamesResolveInTheEventLoop()
+{
+    QFETCH(QString, host);
+    QFETCH(int, result);
+    QFETCH(QString, errorStart);
+
+    kvtest::SilentLoopback net;
+    if (!net.skip.isEmpty())
+        QSKIP(qPrintable(net.skip));
+    kv::IcmpEchoClient client;
+    for (int round = 0; round < 2; ++round) { // the second time from the cache, for a found name
+        bool ranDuringTheEcho = false;
+        QTimer::singleShot(0, [&] { ranDuringTheEcho = true; });
+        QString error;
+        const Result r = client.echo(host, 400, &error);
+        if (error.startsWith(QLatin1String("No ICMP socket")))
+            QSKIP(qPrintable(QStringLiteral("this machine allows no ICMP socket to this user: ") + error));
+        QVERIFY(ranDuringTheEcho);
+        QCOMPARE(int(r), result);
+        if (errorStart.isEmpty()) {
+            QVERIFY2(error.isEmpty(), qPrintable(error));
+        } else {
+            QVERIFY2(error.startsWith(errorStart), qPrintable(error));
+            QVERIFY2(error.size() > errorStart.size() && !error.contains(QLatin1String("no answer")),
+                     qPrintable(error)); // the name service's own reason
+        }
+        QCoreApplication::processEvents();
+    }
+}
+
+// The helper under the name lookup (and the Windows echo): events flow while
+// the blocking call runs on its thread, and a call that ends after the
+// waiter gave up finishes there without waking a loop that is gone.
+void TestBoot::blockingCallWaitedForInTheEventLoop_data()
+{
+    QTest::addColumn<bool>("givenUp");
+    QTest::newRow("ends in time") << false;
+    QTest::newRow("ends after the waiter gave up") << true;
+}
+
+void TestBoot::blockingCallWaitedForInTheEventLoop()
+{
+    QFETCH(bool, givenUp);
+    auto go = std::make_shared<QSemaphore>();
+    auto ended = std::make_shared<QSemaphore>();
+    auto written = std::make_shared<int>(0);
+    bool queuedRan = false;
+    QTimer::singleShot(0, [&] {
+        queuedRan = true;
+        if (!givenUp)
+            go->release();
+    });
+    const bool finished = kv::WaitInEventLoop(
+        [go, ended, written] {
+            go->acquire();
+            *written = 1;
+            ended->release();
+        },
+        givenUp ? 50 : 60000);
+    QVERIFY(queuedRan);
+    QCOMPARE(finished, !givenUp);
+    go->release();
+    QVERIFY(ended->tryAcquire(1, 10000));
+    QCOMPARE(*written, 1);
+    QTest::qWait(50); // whatever the late thread might post is delivered
 }
 
 QTEST_MAIN(TestBoot)

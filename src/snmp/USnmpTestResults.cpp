@@ -7,6 +7,7 @@
 
 #include <QAbstractTableModel>
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -31,6 +32,10 @@ enum : int {
 };
 
 enum Column { ColRow, ColAgent, ColOid, ColValue, ColMs, ColVerdict, ColumnCount };
+
+// Time the window spends on showing results before it lets other events
+// run: answers from a fast agent arrive faster than lines can be laid out.
+constexpr int kShowSliceMs = 15;
 
 // A value longer than this shows cut in its cell and whole in its tool tip.
 constexpr int kValueShown = 60;
@@ -238,9 +243,17 @@ TFSnmpTestResults::TFSnmpTestResults(kv::AppState& state, kv::ISnmpClient& clien
     row->addWidget(Btn_Cancel);
     outer->addWidget(buttons);
 
+    m_showTimer = new QTimer(this);
+    m_showTimer->setSingleShot(true);
+    connect(m_showTimer, &QTimer::timeout, this, [this] { showArrived(); });
     connect(m_run, &kv::SnmpTestRun::rowTested, this, &TFSnmpTestResults::arrived);
     connect(m_run, &kv::SnmpTestRun::done, this, &TFSnmpTestResults::finished);
 
+    // The results belong to the showing of the table they came from.
+    if (parent)
+        parent->installEventFilter(this);
+
+    setMinimumSize(600, 300);
     resize(1000, 520);
     Set_Lang();
 }
@@ -283,6 +296,8 @@ void TFSnmpTestResults::Set_Lang()
 void TFSnmpTestResults::start(const QVector<kv::SnmpRequest>& rows, const QVector<int>& numbers)
 {
     m_run->cancel();
+    m_showTimer->stop();
+    m_arrived.clear();
     m_model->clear();
     m_requests.clear();
     bool setRow = false;
@@ -299,12 +314,16 @@ void TFSnmpTestResults::start(const QVector<kv::SnmpRequest>& rows, const QVecto
 
 void TFSnmpTestResults::Btn_CancelClick()
 {
+    if (!running()) {
+        close();
+        return;
+    }
     if (m_run->running()) {
         m_cancelled = true;
         m_run->cancel();
-    } else {
-        close();
     }
+    showArrived(true); // what came before the click
+
 }
 
 void TFSnmpTestResults::ACG_ResultsDblClick(int line)
@@ -325,6 +344,14 @@ void TFSnmpTestResults::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
+bool TFSnmpTestResults::eventFilter(QObject* watched, QEvent* event)
+{
+    // Not when the window system hides it (minimised): only when it closes.
+    if (watched == parentWidget() && event->type() == QEvent::Hide && !event->spontaneous())
+        close();
+    return QDialog::eventFilter(watched, event);
+}
+
 void TFSnmpTestResults::reject()
 {
     // Esc closes like the title bar's button: cancelled, then deleted.
@@ -333,10 +360,25 @@ void TFSnmpTestResults::reject()
 
 void TFSnmpTestResults::arrived(const kv::SnmpRowResult& result)
 {
-    ResultModel::Line line{result, kv::SnmpValueText(result.answer),
-                           kv::SnmpVerdictText(result, m_requests.value(result.plan.row), m_state.Lang, TimeoutMs)};
-    const int pos = m_model->add(line);
-    ACG_Results->resizeRowToContents(pos);
+    m_arrived << result;
+    if (!m_showTimer->isActive())
+        m_showTimer->start(0);
+}
+
+void TFSnmpTestResults::showArrived(bool all)
+{
+    QElapsedTimer slice;
+    slice.start();
+    int shown = 0;
+    while (shown < m_arrived.size() && (all || shown == 0 || slice.elapsed() < kShowSliceMs)) {
+        const kv::SnmpRowResult& r = m_arrived.at(shown++);
+        const ResultModel::Line line{r, kv::SnmpValueText(r.answer),
+                                     kv::SnmpVerdictText(r, m_requests.value(r.plan.row), m_state.Lang, TimeoutMs)};
+        ACG_Results->resizeRowToContents(m_model->add(line));
+    }
+    m_arrived.remove(0, shown);
+    if (!m_arrived.isEmpty())
+        m_showTimer->start(0);
     showProgress();
 }
 
@@ -350,7 +392,7 @@ void TFSnmpTestResults::showProgress()
     const auto T = [this](int i) { return m_state.Text(i); };
     const int tested = m_model->rowCount();
     L_Count->setText(T(TxtCount).arg(tested).arg(m_total));
-    const bool running = m_run->running();
+    const bool running = this->running();
     Btn_Cancel->setText(T(running ? TxtCancel : TxtClose));
     Btn_Cancel->setGlyph(running ? kv::Glyph::Cancel : kv::Glyph::Close);
     if (running) {

@@ -10,6 +10,7 @@
 class QLabel;
 class QPushButton;
 class QTableView;
+class QTimer;
 
 namespace kv {
 class StyledButton;
@@ -17,7 +18,8 @@ class StyledButton;
 
 // The results of a test of request rows against their agents: one line a
 // row, filled as the answers arrive, in row order.  Modeless over the
-// request dialog; deleted when closed, which cancels what is left.
+// request dialog and closed with it; deleted when closed, which cancels
+// what is left.
 class TFSnmpTestResults : public QDialog {
     Q_OBJECT
 public:
@@ -34,7 +36,8 @@ public:
     // Tests rows[i] as table row numbers[i]; a test in progress is cancelled
     // and its results cleared.
     void start(const QVector<kv::SnmpRequest>& rows, const QVector<int>& numbers);
-    bool running() const { return m_run->running(); }
+    // True until the test has ended and every result is shown.
+    bool running() const { return m_run->running() || !m_arrived.isEmpty(); }
     // Cancel while the test runs (nothing more is sent, late answers are
     // dropped), Close afterwards.
     void Btn_CancelClick();
@@ -48,12 +51,15 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void reject() override;
 
 private:
     class ResultModel;
 
     void arrived(const kv::SnmpRowResult& result);
+    // Shows results that have arrived, for a few milliseconds at a time.
+    void showArrived(bool all = false);
     void finished();
     void showProgress();
     void fitRowHeights();
@@ -62,6 +68,8 @@ private:
     kv::SnmpTestRun* m_run = nullptr;
     ResultModel* m_model = nullptr;
     QHash<int, kv::SnmpRequest> m_requests; // by table row
+    QVector<kv::SnmpRowResult> m_arrived;   // not shown yet
+    QTimer* m_showTimer = nullptr;
     int m_total = 0;
     bool m_cancelled = false;
 

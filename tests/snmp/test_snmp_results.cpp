@@ -445,6 +445,11 @@ void TestSnmpResults::fromTheDialog()
     QCOMPARE(selected.size(), int(kv::SnmpFieldCount));
     for (const QModelIndex& i : selected)
         QCOMPARE(i.row(), last - 1);
+
+    // Closing the dialog closes its results.
+    QPointer<TFSnmpTestResults> results(w);
+    f.dialog->reject();
+    QTRY_VERIFY(results.isNull());
 }
 
 QTEST_MAIN(TestSnmpResults)

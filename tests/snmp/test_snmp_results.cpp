@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTableView>
 
+#include "SnmpAnswers.h"
 #include "TestFiles.h"
 #include "common/UServices.h"
 #include "documents/SnmpRequests.h"
@@ -57,18 +58,7 @@ struct FakeClient : kv::ISnmpClient {
     }
 };
 
-SnmpAnswer integer(const char* type, qint64 v)
-{
-    SnmpAnswer a;
-    a.status = SnmpAnswer::Value;
-    a.type = QString::fromLatin1(type);
-    a.isInteger = true;
-    a.isSigned = a.type == QLatin1String("INTEGER");
-    a.integer = v;
-    a.unsignedValue = quint64(v);
-    a.value = QString::number(v);
-    return a;
-}
+using kvtest::integer;
 
 SnmpAnswer string(const QByteArray& bytes, const QString& shown = QString())
 {

@@ -216,7 +216,8 @@ TFSnmpTestResults::TFSnmpTestResults(kv::AppState& state, kv::ISnmpClient& clien
     const int widths[ColumnCount] = {42, 100, 190, 190, 46, 300};
     for (int c = 0; c < ColumnCount; ++c)
         ACG_Results->setColumnWidth(c, widths[c]);
-    connect(ACG_Results, &QAbstractItemView::doubleClicked, this,
+    // A double click, or Enter from the keyboard.
+    connect(ACG_Results, &QAbstractItemView::activated, this,
             [this](const QModelIndex& index) { ACG_ResultsDblClick(index.row()); });
     // Wrapped verdicts need other heights when their column changes width.
     auto* refit = new QTimer(this);

@@ -41,8 +41,8 @@ public:
     // Cancel while the test runs (nothing more is sent, late answers are
     // dropped), Close afterwards.
     void Btn_CancelClick();
-    // Double click on a result (0-based line): shows its row in the request
-    // dialog's grid.
+    // Double click or Enter on a result (0-based line): shows its row in
+    // the request dialog's grid.
     void ACG_ResultsDblClick(int line);
 
     // Time-out of a try (one retry follows) and requests out at a time.

@@ -435,6 +435,12 @@ void TestSnmpResults::fromTheDialog()
     QCOMPARE(selected.size(), int(kv::SnmpFieldCount));
     for (const QModelIndex& i : selected)
         QCOMPARE(i.row(), last - 1);
+    // Enter on the first line, from the keyboard.
+    table->setFocus();
+    QTest::keyClick(table, Qt::Key_Home, Qt::ControlModifier);
+    QTest::keyClick(table, Qt::Key_Return);
+    QTest::qWait(20);
+    QCOMPARE(f.grid->currentIndex().row(), tested.constFirst().toInt() - 1);
 
     // Closing the dialog closes its results.
     QPointer<TFSnmpTestResults> results(w);

@@ -80,6 +80,11 @@ void SnmpTestRun::cancel()
     emit done();
 }
 
+bool SnmpTestRun::busy() const
+{
+    return m_pool->activeThreadCount() > 0;
+}
+
 void SnmpTestRun::arrived(const SnmpRowResult& result, int generation)
 {
     if (generation != m_generation || !m_running)

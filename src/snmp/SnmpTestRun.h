@@ -34,6 +34,9 @@ public:
     // Nothing more is sent; requests already out are dropped when they end.
     void cancel();
     bool running() const { return m_running; }
+    // Requests still out on a thread; after a cancel they end within their
+    // time-out, and destroying the run waits for them.
+    bool busy() const;
 
 signals:
     void rowTested(const kv::SnmpRowResult& result);

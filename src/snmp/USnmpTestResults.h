@@ -1,21 +1,82 @@
 #pragma once
 #include <QDialog>
+#include <QHash>
 
 #include "documents/SnmpRequests.h"
 #include "snmp/SnmpClient.h"
+#include "snmp/SnmpTestRun.h"
 #include "state/AppState.h"
 
-// The results of a test of request rows against their agents.
+class QLabel;
+class QPushButton;
+class QTableView;
+class QTimer;
+
+namespace kv {
+class StyledButton;
+}
+
+// The results of a test of request rows against their agents: one line a
+// row, filled as the answers arrive, in row order.  Modeless over the
+// request dialog and closed with it; deleted when closed, which cancels
+// what is left.
 class TFSnmpTestResults : public QDialog {
     Q_OBJECT
 public:
-    // Opens the window over parent and starts the test; returns at once.
+    // Shows the window over parent and starts the test; returns at once.
+    // A results window already open over parent is reused: its test starts
+    // again with these rows and the window comes to the front.
     static TFSnmpTestResults* showFor(kv::AppState& state, kv::ISnmpClient& client, QWidget* parent,
                                       const QVector<kv::SnmpRequest>& rows, const QVector<int>& numbers);
 
     TFSnmpTestResults(kv::AppState& state, kv::ISnmpClient& client, QWidget* parent = nullptr);
+    ~TFSnmpTestResults() override;
+    void Set_Lang();
+
+    // Tests rows[i] as table row numbers[i]; a test in progress is cancelled
+    // and its results cleared.
+    void start(const QVector<kv::SnmpRequest>& rows, const QVector<int>& numbers);
+    // True until the test has ended and every result is shown.
+    bool running() const { return m_run->running() || !m_arrived.isEmpty(); }
+    // Cancel while the test runs (nothing more is sent, late answers are
+    // dropped), Close afterwards.
+    void Btn_CancelClick();
+    // Double click or Enter on a result (0-based line): shows its row in
+    // the request dialog's grid.
+    void ACG_ResultsDblClick(int line);
+
+    // Time-out of a try (one retry follows) and requests out at a time.
+    static constexpr int TimeoutMs = 1000;
+    static constexpr int InFlight = 16;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void reject() override;
 
 private:
+    class ResultModel;
+
+    void arrived(const kv::SnmpRowResult& result);
+    // Shows results that have arrived, for a few milliseconds at a time.
+    void showArrived(bool all = false);
+    void finished();
+    void showProgress();
+    void fitRowHeights();
+
     kv::AppState& m_state;
-    kv::ISnmpClient& m_client;
+    kv::SnmpTestRun* m_run = nullptr;
+    ResultModel* m_model = nullptr;
+    QHash<int, kv::SnmpRequest> m_requests; // by table row
+    QVector<kv::SnmpRowResult> m_arrived;   // not shown yet
+    QTimer* m_showTimer = nullptr;
+    int m_total = 0;
+    bool m_cancelled = false;
+
+    QLabel* L_SW_Desc = nullptr;
+    QLabel* L_SetNote = nullptr;
+    QTableView* ACG_Results = nullptr;
+    QLabel* L_Count = nullptr;
+    QLabel* L_Summary = nullptr;
+    kv::StyledButton* Btn_Cancel = nullptr;
 };

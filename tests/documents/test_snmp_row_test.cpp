@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include "documents/SnmpRowTest.h"
+#include "snmp/SnmpAnswers.h"
 #include "lang/LangTable.h"
 
 using kv::SnmpAnswer;
@@ -28,17 +29,7 @@ SnmpRequest getRow(const char* type, const char* bytes, const char* convert = "N
     return r;
 }
 
-SnmpAnswer integer(const char* type, qint64 v)
-{
-    SnmpAnswer a;
-    a.status = SnmpAnswer::Value;
-    a.type = QString::fromLatin1(type);
-    a.isInteger = true;
-    a.isSigned = a.type == QLatin1String("INTEGER");
-    a.integer = v;
-    a.unsignedValue = quint64(v);
-    return a;
-}
+using kvtest::integer;
 
 SnmpAnswer string(int octets)
 {

@@ -3,6 +3,7 @@
 #include "common/NumberRule.h"
 #include "documents/SnmpRequests.h"
 #include "lang/LangTable.h"
+#include "snmp/SnmpResultText.h"
 #include "snmp/SnmpTestRun.h"
 
 #include <QDir>
@@ -22,11 +23,6 @@ namespace {
 
 const QString kUsage = QStringLiteral("usage: kv52013-cli snmp-test PROJECT_DIR [--rows FROM-TO] [--timeout MS] [--json]");
 
-bool answered(kv::SnmpVerdict v)
-{
-    return v == kv::SnmpVerdict::Fits || v == kv::SnmpVerdict::WrongType || v == kv::SnmpVerdict::TooLong;
-}
-
 QString line(const kv::SnmpRowResult& r, bool json)
 {
     const QString verdict = QString::fromLatin1(kv::SnmpVerdictKey(r.verdict));
@@ -36,7 +32,7 @@ QString line(const kv::SnmpRowResult& r, bool json)
         o.insert(QStringLiteral("agent"), r.plan.agent);
         o.insert(QStringLiteral("oid"), r.plan.oid);
         o.insert(QStringLiteral("verdict"), verdict);
-        if (answered(r.verdict)) {
+        if (kv::SnmpValueAnswered(r.verdict)) {
             o.insert(QStringLiteral("type"), r.answer.type);
             o.insert(QStringLiteral("value"), r.answer.value);
             o.insert(QStringLiteral("ms"), double(r.answer.ms));
@@ -46,7 +42,7 @@ QString line(const kv::SnmpRowResult& r, bool json)
         return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
     }
     QString text = QStringLiteral("row %1 %2 %3: %4").arg(r.plan.row).arg(r.plan.agent, r.plan.oid, verdict);
-    if (answered(r.verdict))
+    if (kv::SnmpValueAnswered(r.verdict))
         text += QStringLiteral(" (%1 %2, %3 ms)").arg(r.answer.type, r.answer.value).arg(r.answer.ms);
     if (r.verdict == kv::SnmpVerdict::TooLong)
         text += QStringLiteral(", needs %1 bytes").arg(r.needed);

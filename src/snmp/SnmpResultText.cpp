@@ -1,0 +1,69 @@
+#include "snmp/SnmpResultText.h"
+
+#include "common/TextRules.h"
+#include "lang/LangTable.h"
+
+namespace kv {
+
+namespace {
+
+enum : int {
+    TxtFits = 1153,
+    TxtWrongTypeInt = 1154,
+    TxtWrongTypeString = 1155,
+    TxtWrongTypeOther = 1156,
+    TxtTooLong = 1157,
+    TxtNoSuchObject = 1158,
+    TxtNoAnswer = 1159,
+};
+
+} // namespace
+
+bool SnmpValueAnswered(SnmpVerdict verdict)
+{
+    return verdict == SnmpVerdict::Fits || verdict == SnmpVerdict::WrongType || verdict == SnmpVerdict::TooLong;
+}
+
+QString SnmpValueText(const SnmpAnswer& answer)
+{
+    if (answer.status != SnmpAnswer::Value)
+        return QString();
+    if (answer.type == QLatin1String("STRING")) {
+        // The client gives bytes that are not text as hex pairs, three
+        // characters a byte: longer than the octets themselves.
+        if (answer.value.size() > answer.octets)
+            return QStringLiteral("Hex-STRING ") + answer.value;
+        return QStringLiteral("STRING \"") + answer.value + QLatin1Char('"');
+    }
+    if (answer.value.isEmpty())
+        return answer.type;
+    return answer.type + QLatin1Char(' ') + answer.value;
+}
+
+QString SnmpVerdictText(const SnmpRowResult& result, const SnmpRequest& request, const LangTable& lang, int timeoutMs)
+{
+    switch (result.verdict) {
+    case SnmpVerdict::Fits:
+        return lang.Get(TxtFits);
+    case SnmpVerdict::WrongType: {
+        const QString type = TrimCtl(request.Type);
+        if (type == QLatin1String("Int"))
+            return lang.Get(TxtWrongTypeInt).arg(result.answer.type);
+        if (type == QLatin1String("String"))
+            return lang.Get(TxtWrongTypeString).arg(result.answer.type);
+        return lang.Get(TxtWrongTypeOther).arg(result.answer.type, type);
+    }
+    case SnmpVerdict::TooLong:
+        return lang.Get(TxtTooLong).arg(result.needed).arg(TrimCtl(request.Number_Bytes));
+    case SnmpVerdict::NoSuchObject:
+        return lang.Get(TxtNoSuchObject);
+    case SnmpVerdict::NoAnswer:
+        return lang.Get(TxtNoAnswer).arg(timeoutMs);
+    case SnmpVerdict::BadRow:
+    case SnmpVerdict::NotTestable:
+        return result.plan.reason;
+    }
+    return QString();
+}
+
+} // namespace kv

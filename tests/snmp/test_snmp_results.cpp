@@ -1,0 +1,452 @@
+#include <QtTest>
+
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTableView>
+
+#include "SnmpAnswers.h"
+#include "TestFiles.h"
+#include "common/UServices.h"
+#include "documents/SnmpRequests.h"
+#include "documents/SnmpTableModel.h"
+#include "documents/USNMPManagerAccess.h"
+#include "snmp/SnmpClient.h"
+#include "snmp/USnmpTestResults.h"
+#include "snmp/USnmpTools.h"
+#include "state/AppState.h"
+
+#include <QHash>
+#include <QMutex>
+#include <QThread>
+
+#include <atomic>
+
+using kv::SnmpAnswer;
+using kv::SnmpRequest;
+
+Q_DECLARE_METATYPE(SnmpAnswer)
+Q_DECLARE_METATYPE(SnmpRequest)
+
+namespace {
+
+// Answers chosen per OID (no answer for an OID it does not know), after a
+// delay chosen per OID; nothing goes on the network.
+struct FakeClient : kv::ISnmpClient {
+    QHash<QString, SnmpAnswer> answers;
+    QHash<QString, int> delays;
+    int delayMs = 0;
+    std::atomic<int> calls{0};
+    std::atomic<int> out{0};
+    QMutex mutex;
+    QStringList versions; // "agent/version/community" of each request
+
+    bool available(QString*) const override { return true; }
+    SnmpAnswer get(const kv::SnmpTarget& target, const QString& oid) override
+    {
+        ++calls;
+        ++out;
+        {
+            QMutexLocker lock(&mutex);
+            versions << QStringLiteral("%1/%2/%3").arg(target.agent).arg(target.version).arg(target.community);
+        }
+        QThread::msleep(ulong(delays.value(oid, delayMs)));
+        SnmpAnswer a = answers.value(oid);
+        a.ms = delays.value(oid, delayMs);
+        --out;
+        return a;
+    }
+};
+
+using kvtest::integer;
+
+SnmpAnswer string(const QByteArray& bytes, const QString& shown = QString())
+{
+    SnmpAnswer a;
+    a.status = SnmpAnswer::Value;
+    a.type = QStringLiteral("STRING");
+    a.octets = int(bytes.size());
+    a.value = shown.isNull() ? QString::fromUtf8(bytes) : shown;
+    return a;
+}
+
+SnmpAnswer noSuchObject()
+{
+    SnmpAnswer a;
+    a.status = SnmpAnswer::NoSuchObject;
+    return a;
+}
+
+SnmpRequest row(const QString& oid, const char* type = "Int", const char* bytes = "4", const char* mode = "Get",
+                const char* version = "2", const char* convert = "None")
+{
+    SnmpRequest r;
+    r.Enable = QStringLiteral("Y");
+    r.IP_Address = QStringLiteral("127.0.0.9");
+    r.Version = QString::fromLatin1(version);
+    r.Community_String = QStringLiteral("public");
+    r.OID = oid;
+    r.Type = QString::fromLatin1(type);
+    r.Mode = QString::fromLatin1(mode);
+    r.On_Change = QStringLiteral("N");
+    r.On_Command = QStringLiteral("N");
+    r.On_Timer = QStringLiteral("Y");
+    r.Time = QStringLiteral("1000");
+    r.Position = QStringLiteral("0");
+    r.Number_Bytes = QString::fromLatin1(bytes);
+    r.ConvertFrom = QString::fromLatin1(convert);
+    r.Cancel = QStringLiteral("N");
+    return r;
+}
+
+// A results window without the request dialog, on the default texts.
+struct ResultsFixture {
+    QTemporaryDir dir;
+    kv::AppState state{dir.path()};
+    FakeClient client;
+    QPointer<TFSnmpTestResults> window;
+
+    ResultsFixture()
+    {
+        window = new TFSnmpTestResults(state, client);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    ~ResultsFixture()
+    {
+        delete window.data();
+    }
+    QTableView* table() const { return window->findChild<QTableView*>(QStringLiteral("ACG_Results")); }
+    QString label(const char* name) const { return window->findChild<QLabel*>(QLatin1String(name))->text(); }
+    QPushButton* button() const { return window->findChild<QPushButton*>(QStringLiteral("Btn_Cancel")); }
+    QString cell(int line, int column) const
+    {
+        return table()->model()->index(line, column).data().toString();
+    }
+    QStringList column(int column) const
+    {
+        QStringList c;
+        for (int i = 0; i < table()->model()->rowCount(); ++i)
+            c << cell(i, column);
+        return c;
+    }
+    void run(const QVector<SnmpRequest>& rows, const QVector<int>& numbers)
+    {
+        window->show();
+        window->start(rows, numbers);
+        QTRY_VERIFY_WITH_TIMEOUT(!window->running(), 5000);
+        QTest::qWait(20); // anything queued behind the end
+    }
+};
+
+enum { ColRow, ColAgent, ColOid, ColValue, ColMs, ColVerdict };
+
+} // namespace
+
+class TestSnmpResults : public QObject {
+    Q_OBJECT
+private slots:
+    void verdicts_data();
+    void verdicts();
+    void linesInRowOrder();
+    void cancelInTheMiddle();
+    void closeWhileRequestsAreOut();
+    void fromTheDialog_data();
+    void fromTheDialog();
+};
+
+void TestSnmpResults::verdicts_data()
+{
+    QTest::addColumn<SnmpRequest>("request");
+    QTest::addColumn<SnmpAnswer>("answer");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("verdict");
+    QTest::addColumn<bool>("sent");
+
+    const QString oid = QStringLiteral("1.3.6.1.2.1.1.7.0");
+    QTest::newRow("fits") << row(oid, "Int", "1") << integer("INTEGER", 72) << QStringLiteral("INTEGER 72")
+                          << QStringLiteral("Answered, and the value fits the row.") << true;
+    QTest::newRow("integer needs two bytes")
+        << row(oid, "Int", "1") << integer("INTEGER", -129) << QStringLiteral("INTEGER -129")
+        << QStringLiteral("Too long: the value needs 2 bytes, but Num Bytes allows 1; it would be cut.") << true;
+    QTest::newRow("string longer than the row")
+        << row(oid, "String", "4") << string("abcdef") << QStringLiteral("STRING \"abcdef\"")
+        << QStringLiteral("Too long: the value needs 6 bytes, but Num Bytes allows 4; it would be cut.") << true;
+    QTest::newRow("conversion: bytes not compared")
+        << row(oid, "Int", "1", "Get", "2", "Float * 10") << integer("Gauge32", 70000) << QStringLiteral("Gauge32 70000")
+        << QStringLiteral("Answered, and the value fits the row.") << true;
+    QTest::newRow("Int gets a string")
+        << row(oid, "Int", "4") << string("abc") << QStringLiteral("STRING \"abc\"")
+        << QStringLiteral("Wrong type: the agent sends STRING, but Type Int needs an integer (INTEGER, Counter32, "
+                          "Gauge32, TimeTicks, Unsigned32 or Counter64).")
+        << true;
+    QTest::newRow("String gets a counter")
+        << row(oid, "String", "4", "Set") << integer("Counter32", 5) << QStringLiteral("Counter32 5")
+        << QStringLiteral("Wrong type: the agent sends Counter32, but Type String needs an OCTET STRING.") << true;
+    QTest::newRow("bytes that are not text")
+        << row(oid, "String", "4") << string(QByteArray("\x01\x0A", 2), QStringLiteral("01 0A"))
+        << QStringLiteral("Hex-STRING 01 0A") << QStringLiteral("Answered, and the value fits the row.") << true;
+    QTest::newRow("no such object") << row(oid, "Int", "4", "Get", "1") << noSuchObject() << QString()
+                                    << QStringLiteral("The agent has no such object or instance.") << true;
+    QTest::newRow("no answer")
+        << row(oid) << SnmpAnswer() << QString()
+        << QStringLiteral("No answer within 1000 ms, nor to the retry: a wrong address, a wrong community or an agent "
+                          "that is down. SNMPv1/v2c cannot tell these apart.")
+        << true;
+    QTest::newRow("trap") << row(oid, "Int", "4", "Trap") << integer("INTEGER", 1) << QString()
+                          << QStringLiteral("Not testable: a trap row sends to the agent, it reads nothing.") << false;
+    QTest::newRow("version 3") << row(oid, "Int", "4", "Get", "3") << integer("INTEGER", 1) << QString()
+                               << QStringLiteral("Not testable: the table holds no SNMPv3 credentials.") << false;
+    QTest::newRow("bad row") << row(QStringLiteral("1.3.6..1")) << integer("INTEGER", 1) << QString()
+                             << QStringLiteral("Error row 7!! OID string cannot contains two or more consecutive \".\"") << false;
+}
+
+void TestSnmpResults::verdicts()
+{
+    QFETCH(SnmpRequest, request);
+    QFETCH(SnmpAnswer, answer);
+    QFETCH(QString, value);
+    QFETCH(QString, verdict);
+    QFETCH(bool, sent);
+
+    ResultsFixture f;
+    f.client.answers.insert(request.OID, answer);
+    f.client.delayMs = 3;
+    f.run({request}, {7});
+    QCOMPARE(f.client.calls.load(), sent ? 1 : 0);
+    QCOMPARE(f.table()->model()->rowCount(), 1);
+    QCOMPARE(f.cell(0, ColRow), QStringLiteral("7"));
+    QCOMPARE(f.cell(0, ColAgent), QStringLiteral("127.0.0.9"));
+    QCOMPARE(f.cell(0, ColOid), request.OID);
+    QCOMPARE(f.cell(0, ColValue), value);
+    QCOMPARE(f.cell(0, ColMs), sent ? QStringLiteral("3") : QString());
+    QCOMPARE(f.cell(0, ColVerdict), verdict);
+    // The whole sentence shows: its line is as high as the wrapped text.
+    const QModelIndex v = f.table()->model()->index(0, ColVerdict);
+    QVERIFY(f.table()->rowHeight(0) >= f.table()->sizeHintForIndex(v).height());
+    QCOMPARE(f.label("L_Count"), QStringLiteral("1 of 1 rows tested"));
+    QCOMPARE(f.window->findChild<QLabel*>(QStringLiteral("L_SetNote"))->isVisible(),
+             request.Mode == QLatin1String("Set"));
+}
+
+void TestSnmpResults::linesInRowOrder()
+{
+    ResultsFixture f;
+    // Row 3 answers last, row 20 first: the lines stay in row order.
+    const QString slow = QStringLiteral("1.3.6.1.2.1.1.3.0");
+    const QString fast = QStringLiteral("1.3.6.1.2.1.1.7.0");
+    f.client.answers.insert(slow, integer("Timeticks", 100));
+    f.client.answers.insert(fast, integer("INTEGER", 72));
+    f.client.delays.insert(slow, 150);
+    f.client.delays.insert(fast, 1);
+    QVector<SnmpRequest> rows{row(slow), row(fast, "Int", "4", "Set", "1"), row(fast, "Int", "4", "Trap"),
+                              row(QStringLiteral("1.3.6.1.2.1.1.99.0")), row(fast, "String", "4")};
+    rows[1].Community_String = QStringLiteral("Marble");
+    f.run(rows, {3, 20, 5, 9, 11});
+    QCOMPARE(f.column(ColRow), (QStringList{QStringLiteral("3"), QStringLiteral("5"), QStringLiteral("9"),
+                                            QStringLiteral("11"), QStringLiteral("20")}));
+    // Each request with its row's version and community.
+    f.client.versions.sort();
+    QCOMPARE(f.client.versions, (QStringList{QStringLiteral("127.0.0.9/1/Marble"), QStringLiteral("127.0.0.9/2/public"),
+                                             QStringLiteral("127.0.0.9/2/public"), QStringLiteral("127.0.0.9/2/public")}));
+    QCOMPARE(f.label("L_Count"), QStringLiteral("5 of 5 rows tested"));
+    QCOMPARE(f.label("L_Summary"), QStringLiteral("2 fit, 2 do not, 1 cannot be tested."));
+    QVERIFY(f.window->findChild<QLabel*>(QStringLiteral("L_SetNote"))->isVisible());
+    QCOMPARE(f.label("L_SetNote"), QStringLiteral("Set rows are only read from their agent here, never written."));
+    QCOMPARE(f.button()->text(), QStringLiteral("Close"));
+
+    // A second test in the same window starts afresh.
+    f.run({row(fast)}, {1});
+    QCOMPARE(f.column(ColRow), QStringList{QStringLiteral("1")});
+    QVERIFY(!f.window->findChild<QLabel*>(QStringLiteral("L_SetNote"))->isVisible());
+    QCOMPARE(f.label("L_Summary"), QStringLiteral("1 fit, 0 do not, 0 cannot be tested."));
+}
+
+void TestSnmpResults::cancelInTheMiddle()
+{
+    ResultsFixture f;
+    f.client.delayMs = 40;
+    QVector<SnmpRequest> rows;
+    QVector<int> numbers;
+    for (int i = 1; i <= 300; ++i) {
+        rows << row(QStringLiteral("1.3.6.1.4.1.9.%1").arg(i));
+        numbers << i;
+        f.client.answers.insert(rows.last().OID, integer("INTEGER", i));
+    }
+    f.window->show();
+    f.window->start(rows, numbers);
+    QVERIFY(f.window->running());
+    QCOMPARE(f.button()->text(), QStringLiteral("Cancel"));
+    QTRY_VERIFY(f.table()->model()->rowCount() >= 32);
+    QTest::mouseClick(f.button(), Qt::LeftButton);
+    const int shown = f.table()->model()->rowCount();
+    QVERIFY(!f.window->running());
+    QTRY_COMPARE(f.client.out.load(), 0); // those already out end, and are dropped
+    QTest::qWait(100);
+    QCOMPARE(f.table()->model()->rowCount(), shown);
+    QVERIFY(shown < 300);
+    QVERIFY(f.client.calls.load() < 300);
+    QCOMPARE(f.label("L_Count"), QStringLiteral("%1 of 300 rows tested").arg(shown));
+    QCOMPARE(f.label("L_Summary"), QStringLiteral("Cancelled: %1 rows were not tested. %2 fit, 0 do not, 0 cannot be tested.")
+                                       .arg(300 - shown)
+                                       .arg(shown));
+    // The window stays: its lines can be looked at, then Close closes it.
+    QVERIFY(f.window->isVisible());
+    QCOMPARE(f.button()->text(), QStringLiteral("Close"));
+    f.table()->setFocus();
+    QTest::keyClick(f.table(), Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(f.table()->currentIndex().row(), shown - 1);
+    QTest::mouseClick(f.button(), Qt::LeftButton);
+    QTRY_VERIFY(f.window.isNull());
+}
+
+void TestSnmpResults::closeWhileRequestsAreOut()
+{
+    ResultsFixture f;
+    f.client.delayMs = 600; // agents that take their time
+    QVector<SnmpRequest> rows;
+    QVector<int> numbers;
+    for (int i = 1; i <= 40; ++i) {
+        rows << row(QStringLiteral("1.3.6.1.4.1.9.%1").arg(i));
+        numbers << i;
+    }
+    f.window->show();
+    f.window->start(rows, numbers);
+    QTRY_COMPARE(f.client.out.load(), 16);
+    // Esc closes the window at once; the requests out end on their own.
+    QElapsedTimer t;
+    t.start();
+    QTest::keyClick(f.table(), Qt::Key_Escape);
+    QTRY_VERIFY(f.window.isNull());
+    QVERIFY2(t.elapsed() < 400, qPrintable(QString::number(t.elapsed())));
+    QTRY_COMPARE_WITH_TIMEOUT(f.client.out.load(), 0, 2000);
+    QTest::qWait(100); // the run is deleted once idle, before the client goes
+    QCOMPARE(f.client.calls.load(), 16);
+}
+
+namespace {
+
+// The request dialog on a temporary configuration with the test tools over
+// the fake client.
+struct DialogFixture {
+    QTemporaryDir dir;
+    kv::ScriptedMessageService messages;
+    kv::ScriptedFileDialogs files;
+    FakeClient client;
+    kv::AppState state{dir.path()};
+    kv::SnmpWindows windows{state, client};
+    kv::UiServices services;
+    std::unique_ptr<TFSNMPManagerAccess> dialog;
+    QTableView* grid = nullptr;
+
+    DialogFixture()
+    {
+        services.messages = &messages;
+        services.files = &files;
+        services.snmp = &windows;
+        QDir(dir.path()).mkpath(QStringLiteral("PROJECTS/P/bin"));
+        state.OpenProject(QStringLiteral("P"));
+        dialog = std::make_unique<TFSNMPManagerAccess>(state, services);
+        grid = dialog->findChild<QTableView*>(QStringLiteral("ACG_SNMP"));
+    }
+    // Rows 1..5, row 4 not enabled.
+    bool show()
+    {
+        QVector<SnmpRequest> t(kv::SnmpMaxRows, SnmpRequest::ResetRow());
+        for (int i = 1; i <= 5; ++i) {
+            t[i - 1] = row(QStringLiteral("1.3.6.1.2.1.1.%1.0").arg(i));
+            client.answers.insert(t[i - 1].OID, integer("INTEGER", i));
+        }
+        t[3].Enable = QStringLiteral("N");
+        writeFile(state.SnmpManagerPath, kv::SnmpRequestsXml(t));
+        if (!dialog->FormShow())
+            return false;
+        dialog->show();
+        dialog->activateWindow();
+        return QTest::qWaitForWindowActive(dialog.get());
+    }
+    QList<TFSnmpTestResults*> shownResults() const
+    {
+        QList<TFSnmpTestResults*> shown;
+        for (TFSnmpTestResults* w : dialog->findChildren<TFSnmpTestResults*>()) {
+            if (w->isVisible())
+                shown << w;
+        }
+        return shown;
+    }
+};
+
+} // namespace
+
+void TestSnmpResults::fromTheDialog_data()
+{
+    QTest::addColumn<int>("firstRow");
+    QTest::addColumn<int>("lastRow");
+    QTest::addColumn<int>("lastColumn");
+    QTest::addColumn<QStringList>("tested");
+    QTest::newRow("rows 2 and 3 selected") << 2 << 3 << int(kv::SnmpFieldCount)
+                                           << QStringList{QStringLiteral("2"), QStringLiteral("3")};
+    QTest::newRow("two cells of row 4") << 4 << 4 << int(kv::ColVersion) << QStringList{QStringLiteral("4")};
+    QTest::newRow("one cell: every enabled row")
+        << 2 << 2 << int(kv::ColEnable)
+        << QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("5")};
+}
+
+void TestSnmpResults::fromTheDialog()
+{
+    QFETCH(int, firstRow);
+    QFETCH(int, lastRow);
+    QFETCH(int, lastColumn);
+    QFETCH(QStringList, tested);
+
+    DialogFixture f;
+    QVERIFY(f.show());
+    f.dialog->showCells(firstRow, kv::ColEnable, lastRow, lastColumn);
+    f.grid->setFocus();
+    QTest::keyClick(f.grid, Qt::Key_T, Qt::ControlModifier);
+    QTRY_COMPARE(f.shownResults().size(), 1);
+    TFSnmpTestResults* w = f.shownResults().constFirst();
+    QTRY_VERIFY(!w->running());
+    QTest::qWait(20);
+    auto* table = w->findChild<QTableView*>(QStringLiteral("ACG_Results"));
+    QStringList rows;
+    for (int i = 0; i < table->model()->rowCount(); ++i)
+        rows << table->model()->index(i, ColRow).data().toString();
+    QCOMPARE(rows, tested);
+
+    // Ctrl+T again in the grid: the same window, tested afresh, in front.
+    f.dialog->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), f.dialog.get());
+    f.grid->setFocus();
+    QTest::keyClick(f.grid, Qt::Key_T, Qt::ControlModifier);
+    QTest::qWait(50);
+    QCOMPARE(f.shownResults(), QList<TFSnmpTestResults*>{w});
+    QTRY_VERIFY(!w->running());
+    QCOMPARE(f.client.calls.load(), 2 * tested.size());
+
+    // A double click on the last line selects its row in the grid.
+    const QRect cell = table->visualRect(table->model()->index(table->model()->rowCount() - 1, ColVerdict));
+    // A double click is a click and a second press soon after.
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+    QTest::mouseDClick(table->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+    QTest::qWait(20);
+    const int last = tested.constLast().toInt();
+    QCOMPARE(f.grid->currentIndex().row(), last - 1);
+    const QModelIndexList selected = f.grid->selectionModel()->selectedIndexes();
+    QCOMPARE(selected.size(), int(kv::SnmpFieldCount));
+    for (const QModelIndex& i : selected)
+        QCOMPARE(i.row(), last - 1);
+    // Enter on the first line, from the keyboard.
+    table->setFocus();
+    QTest::keyClick(table, Qt::Key_Home, Qt::ControlModifier);
+    QTest::keyClick(table, Qt::Key_Return);
+    QTest::qWait(20);
+    QCOMPARE(f.grid->currentIndex().row(), tested.constFirst().toInt() - 1);
+
+    // Closing the dialog closes its results.
+    QPointer<TFSnmpTestResults> results(w);
+    f.dialog->reject();
+    QTRY_VERIFY(results.isNull());
+}
+
+QTEST_MAIN(TestSnmpResults)
+#include "test_snmp_results.moc"

@@ -28,8 +28,9 @@ say() { echo "== $*"; }
 
 # --- what the build needs from Debian --------------------------------------
 install_packages() {
+  # snmpd: the agent of the SNMP tests under Wine.
   local packages=(g++-mingw-w64-x86-64-posix wine64 qt6-base-dev qt6-base-dev-tools cmake ninja-build
-                  dpkg-dev xz-utils zip unzip pkg-config)
+                  dpkg-dev xz-utils zip unzip pkg-config snmpd)
   local missing=()
   for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -214,5 +215,12 @@ if [ ! -d "$WINEPREFIX" ]; then
   say "making a Wine prefix"
   timeout 300 /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1 || true
 fi
+# A Windows program cannot start Linux's snmpd: the SNMP tests ask
+# scripts/snmp-agents.sh for their agents through a spool folder.
+AGENTS="$(mktemp -d)"
+"$ROOT/scripts/snmp-agents.sh" "$AGENTS" &
+AGENTS_PID=$!
+trap 'kill "$AGENTS_PID" 2>/dev/null; wait "$AGENTS_PID" 2>/dev/null; rm -rf "$AGENTS"' EXIT
+export KV_SNMP_AGENT_SPOOL="Z:${AGENTS//\//\\}"
 say "running the tests under Wine"
 (cd "$BUILD" && ctest --output-on-failure -j"$JOBS")

@@ -169,7 +169,7 @@ build_netsnmp() {
   local log="$CACHE/net-snmp-build.log"
   rm -rf "$build" "$NETSNMP_PREFIX"
   mkdir -p "$build"
-  say "building net-snmp's library for Windows (about 4 minutes on 2 cores)"
+  say "building net-snmp's library for Windows (about 5 minutes on 2 cores)"
   (
     # A fresh copy with the patches that dpkg-source applies; the build
     # writes into its source folder.

@@ -9,7 +9,8 @@
 # beside it, and answers with SPOOL/<address>.pid: the agent's pid, or a line
 # saying why there is none.  When the .conf is removed, the agent is stopped
 # by its pid and the .pid removed.  Only loopback addresses are served.  On
-# TERM or INT every agent still running is stopped.
+# TERM or INT, or once the caller is gone, every agent still running is
+# stopped.
 set -uo pipefail
 spool="$1"
 snmpd="$(PATH="/usr/sbin:/usr/local/sbin:$PATH" command -v snmpd || true)"
@@ -38,7 +39,7 @@ stop_all() {
 }
 trap stop_all TERM INT
 
-while true; do
+while kill -0 "$PPID" 2>/dev/null; do
   for conf in "$spool"/*.conf; do
     [ -f "$conf" ] || continue
     address="$(basename "$conf" .conf)"
@@ -61,3 +62,4 @@ while true; do
   done
   sleep 0.05
 done
+stop_all

@@ -7,8 +7,8 @@
 #   scripts/windows.sh --test     the same, then every test program under Wine
 #   scripts/windows.sh --toolchain-only
 #
-# Static Qt and pugixml are built once into $KV_WIN_CACHE (default
-# ~/.cache/kv52013) and reused while their recipe stays the same.
+# Static Qt, pugixml and net-snmp's library are built once into $KV_WIN_CACHE
+# (default ~/.cache/kv52013) and reused while their recipe stays the same.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT="$PWD"
@@ -18,6 +18,7 @@ CACHE="${KV_WIN_CACHE:-$HOME/.cache/kv52013}"
 QT_VERSION=6.4.2
 QT_PREFIX="$CACHE/qt-$QT_VERSION-mingw64"
 PUGI_PREFIX="$CACHE/pugixml-mingw64"
+NETSNMP_PREFIX="$CACHE/net-snmp-mingw64"
 SRC_DIR="$CACHE/src"
 JOBS="$(nproc)"
 SUDO=""
@@ -27,8 +28,9 @@ say() { echo "== $*"; }
 
 # --- what the build needs from Debian --------------------------------------
 install_packages() {
+  # snmpd: the agent of the SNMP tests under Wine.
   local packages=(g++-mingw-w64-x86-64-posix wine64 qt6-base-dev qt6-base-dev-tools cmake ninja-build
-                  dpkg-dev xz-utils zip unzip pkg-config)
+                  dpkg-dev xz-utils zip unzip pkg-config snmpd)
   local missing=()
   for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -129,16 +131,65 @@ build_pugixml() {
   rm -rf "$build"
 }
 
+# The recipe of net-snmp's library: the client side only (no agent, no
+# programs, no MIB files), static, no OpenSSL (SNMPv1/v2c need none), no Unix
+# domain sockets.  A change here, in netsnmp_steps or in Debian's source
+# version rebuilds net-snmp alone.
+NETSNMP_CONFIGURE=(
+  --host=x86_64-w64-mingw32 CC=x86_64-w64-mingw32-gcc-posix
+  --prefix="$NETSNMP_PREFIX"
+  --with-defaults --disable-agent --disable-applications --disable-manuals --disable-scripts
+  --disable-embedded-perl --without-perl-modules --disable-mibs --without-openssl
+  --disable-shared --enable-static --with-out-transports=Unix
+)
+
+# Run in the unpacked source, which Debian's patches are applied to.  The
+# steps are chained: errexit does not hold left of the caller's ||.
+netsnmp_steps() {
+  ./configure "${NETSNMP_CONFIGURE[@]}" &&
+    make -j"$JOBS" -C snmplib &&
+    make installheaders &&
+    make -C snmplib install
+}
+
+netsnmp_stamp() {
+  { printf '%s\n' "${NETSNMP_CONFIGURE[@]}" | sed "s|$CACHE|CACHE|g"; declare -f netsnmp_steps; basename "$1"; } \
+    | sha256sum | cut -c1-16
+}
+
+build_netsnmp() {
+  fetch_source net-snmp
+  local dsc; dsc="$(ls "$SRC_DIR"/net-snmp_*.dsc | head -1)"
+  local stamp; stamp="$(netsnmp_stamp "$dsc")"
+  if [ -f "$NETSNMP_PREFIX/.kv-recipe" ] && [ "$(cat "$NETSNMP_PREFIX/.kv-recipe")" = "$stamp" ]; then
+    say "net-snmp for Windows: cached in $NETSNMP_PREFIX"
+    return
+  fi
+  local build="$CACHE/build-net-snmp"
+  local log="$CACHE/net-snmp-build.log"
+  rm -rf "$build" "$NETSNMP_PREFIX"
+  mkdir -p "$build"
+  say "building net-snmp's library for Windows (about 5 minutes on 2 cores)"
+  (
+    # A fresh copy with the patches that dpkg-source applies; the build
+    # writes into its source folder.
+    dpkg-source -x "$dsc" "$build/src" && cd "$build/src" && netsnmp_steps
+  ) >"$log" 2>&1 || { tail -40 "$log"; echo "== net-snmp's build failed: whole log in $log"; exit 1; }
+  echo "$stamp" >"$NETSNMP_PREFIX/.kv-recipe"
+  rm -rf "$build"
+}
+
 install_packages
 mkdir -p "$CACHE"
 build_qt
 build_pugixml
+build_netsnmp
 [ "$MODE" = "--toolchain-only" ] && exit 0
 
 BUILD="$ROOT/build-windows"
 say "building the project for Windows into $BUILD"
 cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DKV_WIN_CACHE="$CACHE" >/dev/null
+  -DCMAKE_BUILD_TYPE=Release -DKV_WIN_CACHE="$CACHE" -DKV_WIN_PREFIX="$QT_PREFIX;$PUGI_PREFIX;$NETSNMP_PREFIX" >/dev/null
 cmake --build "$BUILD" --parallel "$JOBS"
 
 # The archive: unzipped anywhere and started by double-click.
@@ -164,5 +215,12 @@ if [ ! -d "$WINEPREFIX" ]; then
   say "making a Wine prefix"
   timeout 300 /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1 || true
 fi
+# A Windows program cannot start Linux's snmpd: the SNMP tests ask
+# scripts/snmp-agents.sh for their agents through a spool folder.
+AGENTS="$(mktemp -d)"
+"$ROOT/scripts/snmp-agents.sh" "$AGENTS" &
+AGENTS_PID=$!
+trap 'kill "$AGENTS_PID" 2>/dev/null; wait "$AGENTS_PID" 2>/dev/null; rm -rf "$AGENTS"' EXIT
+export KV_SNMP_AGENT_SPOOL="Z:${AGENTS//\//\\}"
 say "running the tests under Wine"
 (cd "$BUILD" && ctest --output-on-failure -j"$JOBS")

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QStringList>
 
+#include "snmp/SnmpSockets.h"
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
 
@@ -199,6 +200,7 @@ public:
     {
         static std::once_flag once;
         std::call_once(once, [] {
+            StartSnmpSockets();
             // Requests name objects by number: the library's full start
             // (MIBs, configuration files, its state folder) is not needed;
             // a session starts with the library's defaults.

@@ -11,11 +11,15 @@ public:
     GapMeter()
     {
         m_ticker.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&m_ticker, &QTimer::timeout, [this] { tick(); });
+        QObject::connect(&m_ticker, &QTimer::timeout, [this] {
+            tick();
+            ++m_ticks;
+        });
     }
     void start()
     {
         m_longest = m_last = 0;
+        m_ticks = 0;
         m_clock.start();
         m_ticker.start(10);
     }
@@ -27,6 +31,7 @@ public:
         return double(m_last) / 1e6;
     }
     double longestMs() const { return double(m_longest) / 1e6; }
+    int ticks() const { return m_ticks; }
 
 private:
     void tick()
@@ -40,4 +45,5 @@ private:
     QElapsedTimer m_clock;
     qint64 m_last = 0;
     qint64 m_longest = 0;
+    int m_ticks = 0;
 };

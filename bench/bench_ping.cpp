@@ -2,6 +2,7 @@
 // window goes without handling events (budget: 50 ms), measured as the
 // longest gap between the ticks of a 10 ms timer while the ping runs.
 #include "Bench.h"
+#include "GapMeter.h"
 
 #include "helpers/SilentLoopback.h"
 
@@ -11,46 +12,10 @@
 #include "update/UBoot.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTemporaryDir>
-#include <QTimer>
 
-#include <algorithm>
 #include <cstdio>
-#include <functional>
-
-namespace {
-
-struct TickGaps {
-    QTimer timer;
-    QElapsedTimer clock;
-    qint64 lastNs = 0;
-    double longestMs = 0;
-    int ticks = 0;
-
-    TickGaps()
-    {
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            const qint64 now = clock.nsecsElapsed();
-            longestMs = std::max(longestMs, double(now - lastNs) / 1e6);
-            lastNs = now;
-            ++ticks;
-        });
-    }
-    void measure(const std::function<void()>& run)
-    {
-        clock.start();
-        lastNs = 0;
-        timer.start(10);
-        run();
-        timer.stop();
-        // The stretch from the last tick to the end counts too.
-        longestMs = std::max(longestMs, double(clock.nsecsElapsed() - lastNs) / 1e6);
-    }
-};
-
-} // namespace
 
 KV_BENCH(benchPingSilentDevice, "update dialog: ping of a silent device, longest event-loop gap")
 {
@@ -76,19 +41,18 @@ KV_BENCH(benchPingSilentDevice, "update dialog: ping of a silent device, longest
     QCoreApplication::processEvents();
 
     // --quick: one echo of the dialog's 400 ms; else a whole ping (5 s budget).
-    TickGaps gaps;
-    QElapsedTimer took;
-    took.start();
+    GapMeter gaps;
+    gaps.start();
     if (ctx.quick) {
         QString error;
-        gaps.measure([&] { echo.echo(QStringLiteral("127.0.0.1"), 400, &error); });
+        echo.echo(QStringLiteral("127.0.0.1"), 400, &error);
     } else {
-        gaps.measure([&] { boot.Send_Ping(); });
+        boot.Send_Ping();
     }
-    const double ms = double(took.nsecsElapsed()) / 1e6;
+    const double ms = gaps.stop();
     const QString what = ctx.quick ? QStringLiteral("one echo") : QStringLiteral("whole ping");
     ctx.report(QStringLiteral("silent device, %1: duration").arg(what), ms, QStringLiteral("ms"));
-    ctx.report(QStringLiteral("silent device, %1: 10 ms ticks").arg(what), gaps.ticks, QStringLiteral("ticks"));
-    ctx.report(QStringLiteral("silent device, %1: longest gap between ticks (budget 50)").arg(what), gaps.longestMs,
+    ctx.report(QStringLiteral("silent device, %1: 10 ms ticks").arg(what), gaps.ticks(), QStringLiteral("ticks"));
+    ctx.report(QStringLiteral("silent device, %1: longest gap between ticks (budget 50)").arg(what), gaps.longestMs(),
                QStringLiteral("ms"));
 }

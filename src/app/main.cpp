@@ -38,6 +38,9 @@ int main(int argc, char* argv[])
 {
     QElapsedTimer since;
     since.start();
+    // Before the application: a test run still waiting for answers when the
+    // program ends is the application's, and ends with it, using this client.
+    const std::unique_ptr<kv::ISnmpClient> snmpClient = kv::MakeSnmpClient();
     QApplication app(argc, argv);
     kv::InstallApplicationLook();
 
@@ -56,7 +59,6 @@ int main(int argc, char* argv[])
     services.version = &version;
 
     kv::AppState state(QCoreApplication::applicationDirPath());
-    const std::unique_ptr<kv::ISnmpClient> snmpClient = kv::MakeSnmpClient();
     kv::SnmpWindows snmpTools(state, *snmpClient);
     services.snmp = &snmpTools;
     TFTessaraneFirmWare window(state, services);

@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QTableView>
+#include <QCoreApplication>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -265,9 +266,11 @@ TFSnmpTestResults::~TFSnmpTestResults()
     m_run->cancel();
     if (m_run->busy()) {
         // Requests still out end within their time-out; the run that waits
-        // for them outlives the window instead of holding up the dialog.
+        // for them outlives the window instead of holding up the dialog (the
+        // application takes it: should the program end first, it waits there,
+        // while the client it uses still exists).
         kv::SnmpTestRun* run = m_run;
-        run->setParent(nullptr);
+        run->setParent(QCoreApplication::instance());
         auto* poll = new QTimer(run);
         connect(poll, &QTimer::timeout, run, [run] {
             if (!run->busy())

@@ -161,6 +161,33 @@ struct Session {
     }
 };
 
+// An answer that holds no object: noSuchObject, noSuchInstance, endOfMibView.
+bool noObject(const netsnmp_variable_list* var)
+{
+    return var->type == SNMP_NOSUCHOBJECT || var->type == SNMP_NOSUCHINSTANCE || var->type == SNMP_ENDOFMIBVIEW;
+}
+
+// One request about one object, in a session of its own: GET, GETNEXT, or
+// GETBULK for up to `repetitions` objects.  The answer (to be freed), or null
+// when the OID is not digits and dots or no answer came.
+netsnmp_pdu* request(const SnmpTarget& target, int command, const QString& text, int repetitions = 0)
+{
+    oid name[MAX_OID_LEN];
+    size_t length = 0;
+    if (!parseOid(text, name, &length))
+        return nullptr;
+    Session session(target);
+    if (!session.handle)
+        return nullptr;
+    netsnmp_pdu* pdu = snmp_pdu_create(command);
+    if (command == SNMP_MSG_GETBULK) {
+        pdu->non_repeaters = 0;
+        pdu->max_repetitions = std::max(1, repetitions);
+    }
+    snmp_add_null_var(pdu, name, length);
+    return session.ask(pdu);
+}
+
 // Names from the system's MIB files (the library's MIB folders, or those
 // MIBDIRS names), read at the first call.  The library's MIB tree is shared
 // state: every use is under one lock.
@@ -219,51 +246,29 @@ public:
     SnmpAnswer get(const SnmpTarget& target, const QString& text) override
     {
         SnmpAnswer a;
-        oid name[MAX_OID_LEN];
-        size_t length = 0;
-        if (!parseOid(text, name, &length))
-            return a;
-        Session session(target);
-        if (!session.handle)
-            return a;
-        netsnmp_pdu* pdu = snmp_pdu_create(SNMP_MSG_GET);
-        snmp_add_null_var(pdu, name, length);
         QElapsedTimer clock;
         clock.start();
-        netsnmp_pdu* response = session.ask(pdu);
+        netsnmp_pdu* response = request(target, SNMP_MSG_GET, text);
         a.ms = clock.elapsed();
-        if (response) {
-            if (response->errstat == SNMP_ERR_NOSUCHNAME) {
+        if (!response)
+            return a;
+        if (response->errstat == SNMP_ERR_NOSUCHNAME) {
+            a.status = SnmpAnswer::NoSuchObject;
+        } else if (response->errstat == SNMP_ERR_NOERROR && response->variables) {
+            if (noObject(response->variables))
                 a.status = SnmpAnswer::NoSuchObject;
-            } else if (response->errstat == SNMP_ERR_NOERROR && response->variables) {
-                const netsnmp_variable_list* var = response->variables;
-                if (var->type == SNMP_NOSUCHOBJECT || var->type == SNMP_NOSUCHINSTANCE || var->type == SNMP_ENDOFMIBVIEW)
-                    a.status = SnmpAnswer::NoSuchObject;
-                else
-                    fillValue(var, a);
-            }
-            snmp_free_pdu(response);
+            else
+                fillValue(response->variables, a);
         }
+        snmp_free_pdu(response);
         return a;
     }
 
     SnmpNextStep next(const SnmpTarget& target, const QString& from, int count) override
     {
         SnmpNextStep step;
-        oid name[MAX_OID_LEN];
-        size_t length = 0;
-        if (!parseOid(from, name, &length))
-            return step;
-        Session session(target);
-        if (!session.handle)
-            return step;
-        netsnmp_pdu* pdu = snmp_pdu_create(target.version == 1 ? SNMP_MSG_GETNEXT : SNMP_MSG_GETBULK);
-        if (target.version != 1) {
-            pdu->non_repeaters = 0;
-            pdu->max_repetitions = std::max(1, count);
-        }
-        snmp_add_null_var(pdu, name, length);
-        netsnmp_pdu* response = session.ask(pdu);
+        netsnmp_pdu* response =
+            request(target, target.version == 1 ? SNMP_MSG_GETNEXT : SNMP_MSG_GETBULK, from, count);
         if (!response)
             return step;
         if (response->errstat == SNMP_ERR_NOSUCHNAME) {
@@ -271,9 +276,7 @@ public:
             step.status = SnmpNextStep::EndOfView;
         } else if (response->errstat == SNMP_ERR_NOERROR) {
             step.status = SnmpNextStep::Objects;
-            for (const netsnmp_variable_list* var = response->variables; var; var = var->next_variable) {
-                if (var->type == SNMP_ENDOFMIBVIEW || var->type == SNMP_NOSUCHOBJECT || var->type == SNMP_NOSUCHINSTANCE)
-                    break;
+            for (const netsnmp_variable_list* var = response->variables; var && !noObject(var); var = var->next_variable) {
                 SnmpObject o;
                 o.oid = oidText(var->name, var->name_length);
                 fillValue(var, o.value);

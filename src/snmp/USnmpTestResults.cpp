@@ -7,12 +7,12 @@
 
 #include <QAbstractTableModel>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTableView>
-#include <QCoreApplication>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -327,7 +327,6 @@ void TFSnmpTestResults::Btn_CancelClick()
         m_run->cancel();
     }
     showArrived(true); // what came before the click
-
 }
 
 void TFSnmpTestResults::ACG_ResultsDblClick(int line)

@@ -353,6 +353,7 @@ constexpr DefaultEntry kDefaultTexts[] = {
     {1177, "Stopped: the agent answered with an object out of order."},
     {1178, "Stopped."},
     {1179, "The start OID must be numbers joined by dots, such as 1.3.6.1.2.1."},
+    {1186, "A part of the PROFINET name of station (between dots) holds two or more \"-\" in a row; only the \"xn--\" that begins an internationalised part may."},
     {1200, "PROFINET XML File Name"},
     {1201, "Create the PROFINET XML GSD File"},
     {1202, "Select the PROFINET XML File Name"},

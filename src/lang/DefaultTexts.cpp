@@ -358,6 +358,7 @@ constexpr DefaultEntry kDefaultTexts[] = {
     {1182, "Error! \"%1\" is longer than the device can hold (16 characters): the configuration was not compiled."},
     {1183, "The Community Name is longer than 15 characters, the most the device can hold: the configuration will not compile."},
     {1184, "Num Bytes is outside 0 to 255, the range the device can hold: the configuration will not compile."},
+    {1185, "%1 is not a subnet mask: its one-bits must run from the left without a gap, as in 255.255.255.0."},
     {1186, "A part of the PROFINET name of station (between dots) holds two or more \"-\" in a row; only the \"xn--\" that begins an internationalised part may."},
     {1187, "\"%1\" is longer than the device can hold (16 characters): the configuration will not compile."},
     {1200, "PROFINET XML File Name"},

@@ -308,6 +308,14 @@ void TestCommParams::checkCommandWarns_data()
         << QByteArray()
         << QStringLiteral("warning: ParGen.xml: \"SNMP Name of Station\" is longer than the device can hold (16 "
                           "characters): the configuration will not compile.\n");
+    QTest::newRow("masks 0.255.255.0 and 255.255.0.255")
+        << QByteArray("<Par_Gen><SNMP_Manager_SM1>0</SNMP_Manager_SM1><PROFINET_SM3>0</PROFINET_SM3>"
+                      "<PROFINET_SM4>255</PROFINET_SM4></Par_Gen>")
+        << QByteArray()
+        << QStringLiteral("warning: ParGen.xml: SNMP_Manager_SM: 0.255.255.0 is not a subnet mask: its one-bits must "
+                          "run from the left without a gap, as in 255.255.255.0.\n"
+                          "warning: ParGen.xml: PROFINET_SM: 255.255.0.255 is not a subnet mask: its one-bits must "
+                          "run from the left without a gap, as in 255.255.255.0.\n");
     QTest::newRow("Num Bytes 300 and a community of 16")
         << QByteArray()
         << row + "Number_Bytes=\"4\" Community_String=\"0123456789abcdef\"/>" + row + "Enable=\"N\" Number_Bytes=\"300\"/>" + row

@@ -48,6 +48,12 @@ CheckStatus checkParGen(const QString& path, const QString& fileName, const kv::
         if (!kv::StationNameFits(*name))
             warn(lang.Get(TxtStationNameTooLong).arg(lang.Get(label)));
     }
+    for (const kv::CommParamsOctetGroup mask : {kv::SnmpSmGroup, kv::PnSmGroup}) {
+        const QString warning = kv::SubnetMaskWarning(r.params, mask, lang);
+        if (!warning.isEmpty())
+            warn(QString::fromLatin1(kv::CommParamsKeyName(kv::CommParamsOctetGroupOf(mask).octets[0])).chopped(1)
+                 + QStringLiteral(": ") + warning);
+    }
     QString message;
     if (!kv::Controllo_Dati(r.params, lang, &message)) {
         Out(fileName + QStringLiteral(": ") + message);

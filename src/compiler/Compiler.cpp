@@ -6,6 +6,7 @@
 #include "common/XmlUtil.h"
 #include "common/TextRules.h"
 #include "documents/CommParams.h"
+#include "documents/DeviceLimits.h"
 #include "documents/SnmpRequests.h"
 #include "documents/TextChecks.h"
 #include "lang/LangTable.h"
@@ -36,8 +37,25 @@ enum RowAttr {
 };
 
 const QString kDefCommunity = QStringLiteral("marble");
-constexpr int TxtRowRefused = 39;
-constexpr int CommunityMaxChars = 15; // the 16th byte always ends the text
+
+enum : int {
+    TxtNumberBytesRefused = 39,
+    TxtCommunityRefused = 1180,
+    TxtOidRefused = 1181,
+    TxtStationNameRefused = 1182,
+    TxtSnmpNameLabel = 408,
+    TxtProfinetNameLabel = 556,
+};
+
+// The limits the editors, the check and the compile share are the sizes of
+// the image's fields.
+template <typename Array>
+constexpr int fieldSize = int(std::tuple_size<Array>::value);
+static_assert(fieldSize<decltype(RequestRecord::Community_String)> == CommunityMaxChars + 1);
+static_assert(fieldSize<decltype(RequestRecord::OID)> == OidMaxChars);
+static_assert(fieldSize<decltype(GeneralBlock::PROFINET_NAME_STA)> == StationNameMaxChars);
+static_assert(fieldSize<decltype(GeneralBlock::SNMP_Name_of_Station)> == StationNameMaxChars);
+static_assert(NumberBytesMax == 0xFF);
 
 } // namespace
 
@@ -58,7 +76,6 @@ struct Compiler::RowValues {
     // The number rule; fallback when missing or not a number.
     qint32 number(RowAttr a, qint32 fallback) const { return has(a) ? ToInt32Or(text[a], fallback) : fallback; }
     bool upperIs(RowAttr a, QLatin1String word) const { return has(a) && UpperAscii(text[a]) == word; }
-    bool trimmedUpperIs(RowAttr a, QLatin1String word) const { return has(a) && UpperAscii(TrimCtl(text[a])) == word; }
 };
 
 namespace {
@@ -112,12 +129,18 @@ void Compiler::CompileCommParams(const pugi::xml_document* doc)
     readQuad(root, SnmpSmGroup, kDefMask, g.SNMP_Manager_SM);
     readQuad(root, SnmpGatGroup, kDefGateway, g.SNMP_Manager_GAT);
     applyGatewayFlag(root, SnmpGatGroup, g.SNMP_Manager_GAT);
-    ConfigImage::SetText(g.SNMP_Name_of_Station, stationName(root, "SNMP_Name_of_Station"));
+    const QString snmpName = stationName(root, "SNMP_Name_of_Station");
+    if (!StationNameFits(snmpName))
+        refuse(CompileOutcome::SnmpNameField, 0);
+    ConfigImage::SetText(g.SNMP_Name_of_Station, snmpName);
     readQuad(root, PnIpGroup, kDefPnIp, g.PROFINET_IP);
     readQuad(root, PnSmGroup, kDefMask, g.PROFINET_SM);
     readQuad(root, PnGatGroup, kDefGateway, g.PROFINET_GAT);
     applyGatewayFlag(root, PnGatGroup, g.PROFINET_GAT);
-    ConfigImage::SetText(g.PROFINET_NAME_STA, stationName(root, "PROFINET_NAME_STA"));
+    const QString profinetName = stationName(root, "PROFINET_NAME_STA");
+    if (!StationNameFits(profinetName))
+        refuse(CompileOutcome::ProfinetNameField, 0);
+    ConfigImage::SetText(g.PROFINET_NAME_STA, profinetName);
 }
 
 void Compiler::beginRequests()
@@ -126,13 +149,20 @@ void Compiler::beginRequests()
     g.Num_Requests = 0;
     g.Request_Table_Const = RequestTableConstValue;
     m_surplus = 0;
-    m_refusedRow = 0;
+}
+
+void Compiler::refuse(CompileOutcome::Field field, int row)
+{
+    if (m_refusedField != CompileOutcome::NoField)
+        return;
+    m_refusedField = field;
+    m_refusedRow = row;
 }
 
 void Compiler::compileRow(const RowValues& r, int tableRow)
 {
     GeneralBlock& g = m_image.General;
-    if (r.has(AEnable) && !r.trimmedUpperIs(AEnable, QLatin1String("Y")))
+    if (r.has(AEnable) && !RowIsCompiled(r.text[AEnable]))
         return;
     if (g.Num_Requests >= quint32(RequestRecordCount)) {
         ++m_surplus; // only from a file edited by hand: the image has 512 records
@@ -151,10 +181,17 @@ void Compiler::compileRow(const RowValues& r, int tableRow)
     const qint32 version = r.number(AVersion, 1);
     rec.Flags = version == 1 ? FlagVersion1 : version == 2 ? FlagVersion2 : FlagVersion3;
 
-    ConfigImage::SetText(rec.Community_String, r.has(ACommunity) ? r.text[ACommunity] : kDefCommunity,
-                         CommunityMaxChars);
-    if (r.has(AOid))
+    // A text its field cannot hold whole is refused, never cut: the device
+    // would use another community or object than the engineer tested.
+    const QString& community = r.has(ACommunity) ? r.text[ACommunity] : kDefCommunity;
+    if (!CommunityFits(community))
+        return refuse(CompileOutcome::CommunityField, tableRow);
+    ConfigImage::SetText(rec.Community_String, community, CommunityMaxChars);
+    if (r.has(AOid)) {
+        if (!OidFits(r.text[AOid]))
+            return refuse(CompileOutcome::OidField, tableRow);
         ConfigImage::SetText(rec.OID, r.text[AOid]);
+    }
 
     if (r.upperIs(AType, QLatin1String("INT")))
         rec.Flags |= FlagInt;
@@ -171,12 +208,9 @@ void Compiler::compileRow(const RowValues& r, int tableRow)
     rec.Position = quint16(r.number(APosition, 0));
     // The record holds the byte count in one byte: a larger count would
     // silently become another one (300 as 44), so the compile stops.
+    if (r.has(ANumberBytes) && !NumberBytesFits(r.text[ANumberBytes]))
+        return refuse(CompileOutcome::NumberBytesField, tableRow);
     const qint32 bytes = r.number(ANumberBytes, 1);
-    if (bytes < 0 || bytes > 255) {
-        if (m_refusedRow == 0)
-            m_refusedRow = tableRow;
-        return;
-    }
     rec.Number_Bytes = quint8(bytes);
     rec.ConvertFrom = ConversionCode(r.text[AConvertFrom]);
     if (r.upperIs(ACancel, QLatin1String("Y")))
@@ -224,6 +258,8 @@ CompileOutcome Compiler::compile(const FileRead& parGenRead, const QByteArray& p
         return loadError(tableRead.message);
     m_image.SetImageDefaults();
     m_image.ClearRequestTable();
+    m_refusedField = CompileOutcome::NoField;
+    m_refusedRow = 0;
     CompileCommParams(parGenRead.ok() ? &parGenDoc : nullptr);
 
     pugi::xml_document tableDoc;
@@ -235,8 +271,9 @@ CompileOutcome Compiler::compile(const FileRead& parGenRead, const QByteArray& p
     CompileRequests(tableRead.ok() ? &tableDoc : nullptr);
     CompileOutcome r;
     r.surplusRows = m_surplus;
-    if (m_refusedRow > 0) {
+    if (m_refusedField != CompileOutcome::NoField) {
         r.status = CompileOutcome::RowRefused;
+        r.field = m_refusedField;
         r.row = m_refusedRow;
         return r; // no image to write
     }
@@ -284,9 +321,20 @@ CompileOutcome Compiler::WriteBankFile(const QString& bankPath) const
 
 QString CompileMessage(const CompileOutcome& outcome, const LangTable& lang)
 {
-    if (outcome.status == CompileOutcome::RowRefused)
-        return lang.Get(TxtRowRefused).arg(outcome.row);
-    return outcome.message;
+    if (outcome.status != CompileOutcome::RowRefused)
+        return outcome.message;
+    switch (outcome.field) {
+    case CompileOutcome::CommunityField:
+        return lang.Get(TxtCommunityRefused).arg(outcome.row);
+    case CompileOutcome::OidField:
+        return lang.Get(TxtOidRefused).arg(outcome.row);
+    case CompileOutcome::SnmpNameField:
+        return lang.Get(TxtStationNameRefused).arg(lang.Get(TxtSnmpNameLabel));
+    case CompileOutcome::ProfinetNameField:
+        return lang.Get(TxtStationNameRefused).arg(lang.Get(TxtProfinetNameLabel));
+    default:
+        return lang.Get(TxtNumberBytesRefused).arg(outcome.row);
+    }
 }
 
 CompileOutcome CompileProjectToFile(const QString& parGenPath, const QString& snmpManagerPath,

@@ -13,12 +13,17 @@ namespace kv {
 
 // Outcome of compiling a configuration into its image file.
 struct CompileOutcome {
-    // RowRefused: an enabled row asks for more bytes than a request record
-    // can hold (Num Bytes outside 0..255).
+    // RowRefused: a value that its field of the image cannot hold whole (an
+    // enabled row's Num Bytes outside 0..255, Community Name over 15
+    // characters or OID over 96; a name of station over 16).  Nothing is cut:
+    // the compile stops at the first such value.
     enum Status { Ok, LoadError, WriteError, RowRefused };
+    // The field a RowRefused names.
+    enum Field { NoField, NumberBytesField, CommunityField, OidField, SnmpNameField, ProfinetNameField };
     Status status = Ok;
     QString message;      // for LoadError and WriteError: file name and reason
-    int row = 0;          // for RowRefused: the row's number in the table, from 1
+    Field field = NoField; // for RowRefused
+    int row = 0;          // for RowRefused of a request field: the row's number in the table, from 1
     int surplusRows = 0;  // enabled rows beyond the 512 records, not compiled
     bool ok() const { return status == Ok; }
 };
@@ -81,7 +86,11 @@ private:
     ConfigImage m_image;
     QByteArray m_output;
     int m_imageLength = 0;
+    // Keeps the first value refused; row 0 for a name of station.
+    void refuse(CompileOutcome::Field field, int row);
+
     int m_surplus = 0;
+    CompileOutcome::Field m_refusedField = CompileOutcome::NoField;
     int m_refusedRow = 0;
 };
 

@@ -2,6 +2,8 @@
 
 #include "common/NumberRule.h"
 
+#include <QStringList>
+
 namespace kv {
 
 namespace {
@@ -16,6 +18,7 @@ enum : int {
     TxtPnPort = 588,
     TxtPnNbIn = 589,
     TxtPnNbOut = 590,
+    TxtNotAMask = 1185,
 };
 
 const CommParamsKey kKeys[CommParamsKeyCount] = {
@@ -158,6 +161,28 @@ bool Controllo_Dati(const CommParams& p, const LangTable& lang, QString* message
     if (!InRange(p.PROFINET_NB_OUT, 0, ProfinetMaxBytes))
         return fail(message, lang.Get(TxtPnNbOut) + bound);
     return true;
+}
+
+bool IsSubnetMask(quint32 mask)
+{
+    // The one-bits are contiguous from the left exactly when the zero-bits
+    // below them are all ones once inverted: ~mask is 0...01...1.
+    const quint32 host = ~mask;
+    return (host & (host + 1)) == 0;
+}
+
+QString SubnetMaskWarning(const CommParams& params, CommParamsOctetGroup group, const LangTable& lang)
+{
+    quint32 mask = 0;
+    QStringList dotted;
+    for (QString CommParams::*octet : kOctetGroups[group].octets) {
+        qint32 v = 0;
+        if (!ToInt32(params.*octet, v) || v < 0 || v > 255)
+            return QString();
+        mask = (mask << 8) | quint32(v);
+        dotted << QString::number(v);
+    }
+    return IsSubnetMask(mask) ? QString() : lang.Get(TxtNotAMask).arg(dotted.join(QLatin1Char('.')));
 }
 
 static void buildDocument(pugi::xml_document& doc, const CommParams& params)

@@ -73,6 +73,16 @@ struct CommParamsOctets {
 };
 const CommParamsOctets& CommParamsOctetGroupOf(CommParamsOctetGroup group);
 
+// Whether a 32-bit value (first octet most significant) is a subnet mask:
+// its one-bits run from the left without a gap.  0.0.0.0 and 255.255.255.255
+// are masks.
+bool IsSubnetMask(quint32 mask);
+
+// The warning for a mask group (SnmpSmGroup, PnSmGroup) whose four octets are
+// numbers 0..255 but no subnet mask, naming the mask; empty when the octets
+// form a mask, or when one of them is no octet (the data check's to report).
+QString SubnetMaskWarning(const CommParams& params, CommParamsOctetGroup group, const LangTable& lang);
+
 // Only exactly "1" counts as set.
 inline bool FlagIsSet(const QString& text) { return text == QLatin1String("1"); }
 

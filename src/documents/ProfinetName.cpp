@@ -15,6 +15,7 @@ enum : int {
     TxtLabelHyphen = 1131,
     TxtPortName = 1132,
     TxtAddressForm = 1133,
+    TxtDoubleHyphen = 1186,
 };
 
 bool isDigits(QStringView s, qsizetype count)
@@ -22,9 +23,22 @@ bool isDigits(QStringView s, qsizetype count)
     return s.size() == count && std::all_of(s.begin(), s.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
-bool isNumber(QStringView s)
+// A number 0..999 of the n.n.n.n form (leading zeros allowed: "007").
+bool isAddressNumber(QStringView s)
 {
-    return !s.isEmpty() && isDigits(s, s.size());
+    return !s.isEmpty() && s.size() <= 3 && isDigits(s, s.size());
+}
+
+// Two or more "-" in a row, apart from the "xn--" that begins an
+// internationalised (punycode) label.
+bool hasHyphenRun(QStringView label)
+{
+    if (label.startsWith(u"xn--")) {
+        label = label.sliced(4);
+        if (label.startsWith(u'-')) // "xn---": a run longer than the prefix
+            return true;
+    }
+    return label.contains(u"--");
 }
 
 } // namespace
@@ -47,12 +61,16 @@ int ProfinetNameProblem(const QString& name)
         if (label.startsWith(QLatin1Char('-')) || label.endsWith(QLatin1Char('-')))
             return TxtLabelHyphen;
     }
+    for (const QString& label : labels) {
+        if (hasHyphenRun(label))
+            return TxtDoubleHyphen;
+    }
     // "port-xyz" or "port-xyz-abcde" at the start of the name.
     const QStringView first(labels.constFirst());
     if (first.startsWith(u"port-") && first.size() >= 8 && isDigits(first.mid(5, 3), 3)
         && (first.size() == 8 || (first.size() == 14 && first.at(8) == u'-' && isDigits(first.mid(9), 5))))
         return TxtPortName;
-    if (labels.size() == 4 && std::all_of(labels.cbegin(), labels.cend(), [](const QString& l) { return isNumber(l); }))
+    if (labels.size() == 4 && std::all_of(labels.cbegin(), labels.cend(), [](const QString& l) { return isAddressNumber(l); }))
         return TxtAddressForm;
     return 0;
 }

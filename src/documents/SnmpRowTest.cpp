@@ -2,6 +2,7 @@
 
 #include "common/NumberRule.h"
 #include "common/TextRules.h"
+#include "documents/DeviceLimits.h"
 #include "lang/LangTable.h"
 
 #include <QVector>
@@ -73,6 +74,14 @@ SnmpRowPlan PlanRowTest(const SnmpRequest& request, int row, const LangTable& la
     if (!r.ok()) {
         plan.verdict = SnmpVerdict::BadRow;
         plan.reason = lang.Get(TxtErrorRow) + QString::number(row) + lang.Get(r.textIndex);
+        return plan;
+    }
+    // A row the device would not get as it stands (the compile refuses it)
+    // must not be reported as fitting, whatever its agent answers.
+    int hint = 0;
+    if (SnmpRowLimitColumn(request, &hint)) {
+        plan.verdict = SnmpVerdict::BadRow;
+        plan.reason = lang.Get(hint);
     }
     return plan;
 }

@@ -14,7 +14,7 @@ enum class SnmpVerdict {
     TooLong,      // the value needs more bytes than the row's Num Bytes
     NoSuchObject, // the agent has no such object or instance
     NoAnswer,     // no answer: wrong address or community, or the agent is down
-    BadRow,       // the row fails the data check
+    BadRow,       // the row fails the data check, or holds a value the device cannot hold
     NotTestable,  // a trap row, a version 3 row, or a mode other than Get and Set
 };
 
@@ -52,7 +52,7 @@ struct SnmpRowPlan {
 QVector<int> EnabledContentRows(const QVector<SnmpRequest>& rows);
 
 // Whether and how row (1..512) is tested.  BadRow carries the data check's
-// message for this row.
+// message for this row, or the hint of a value beyond the device's limits.
 SnmpRowPlan PlanRowTest(const SnmpRequest& request, int row, const LangTable& lang);
 
 // Bytes an integer needs: two's complement for a signed value, plain for an

@@ -1,5 +1,8 @@
 #include "documents/SnmpTableModel.h"
 
+#include "documents/DeviceLimits.h"
+#include "lang/LangTable.h"
+
 namespace kv {
 
 SnmpTableModel::SnmpTableModel(QObject* parent)
@@ -36,7 +39,11 @@ QVariant SnmpTableModel::data(const QModelIndex& index, int role) const
     case Qt::EditRole:
         return text;
     case Qt::ToolTipRole:
+        if (const int hint = limitHint(index.row(), col))
+            return text + QLatin1Char('\n') + m_lang->Get(hint);
         return text.isEmpty() ? QVariant() : QVariant(text);
+    case Qt::DecorationRole:
+        return limitHint(index.row(), col) ? m_limitIcon : QVariant();
     case Qt::CheckStateRole:
         if (check)
             return text == QLatin1String("Y") ? Qt::Checked : Qt::Unchecked;
@@ -64,7 +71,7 @@ bool SnmpTableModel::setData(const QModelIndex& index, const QVariant& value, in
         return true;
     const QString before = cell;
     cell = text;
-    emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole, Qt::ToolTipRole, Qt::CheckStateRole});
+    cellChanged(index.row(), col);
     if (m_recording)
         emit cellEdited(index.row(), col, before, text);
     return true;
@@ -75,8 +82,30 @@ void SnmpTableModel::setCellText(int row, int column, const QString& text)
     if (row < 0 || row >= m_rows.size() || column < 1 || column > SnmpFieldCount)
         return;
     m_rows[row].field(column) = text;
-    const QModelIndex i = index(row, column);
-    emit dataChanged(i, i);
+    cellChanged(row, column);
+}
+
+void SnmpTableModel::cellChanged(int row, int column)
+{
+    // Ticking or clearing Enable puts on or takes off the marks of the row.
+    const int first = column == ColEnable ? 1 : column;
+    const int last = column == ColEnable ? SnmpFieldCount : column;
+    emit dataChanged(index(row, first), index(row, last));
+}
+
+int SnmpTableModel::limitHint(int row, int column) const
+{
+    if (!m_lang)
+        return 0;
+    const SnmpRequest& r = m_rows[row];
+    return RowIsCompiled(r.Enable) ? SnmpCellLimitHint(r, column) : 0;
+}
+
+void SnmpTableModel::setLimitMark(const QVariant& icon, const LangTable* lang)
+{
+    m_limitIcon = icon;
+    m_lang = lang;
+    emit dataChanged(index(0, 1), index(int(m_rows.size()) - 1, SnmpFieldCount), {Qt::DecorationRole, Qt::ToolTipRole});
 }
 
 void SnmpTableModel::replaceRows(const QVector<SnmpRequest>& rows)

@@ -13,6 +13,9 @@ namespace kv {
 //  - Check-box columns show no text: Qt::CheckStateRole is Checked for "Y"
 //    only, and setting it writes "Y" or "N".
 //  - Qt::ToolTipRole of a data cell is its text; of a header, its hint.
+//  - A cell of a compiled row whose value the device cannot hold (see
+//    DeviceLimits.h) carries the warning mark (Qt::DecorationRole), and its
+//    tool tip says the limit below the text.
 class SnmpTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -48,11 +51,24 @@ public:
     // 17 column captions (column 0 first) and 16 hints (column 1 first).
     void setHeaders(const QStringList& captions, const QStringList& hints);
 
+    // The mark of a value beyond the device's limits (an icon, given by the
+    // window) and the texts of its hints; without them nothing is marked.
+    void setLimitMark(const QVariant& icon, const LangTable* lang);
+
 private:
+    // The hint index of a cell beyond a limit in a row the compile takes; 0
+    // for every other cell.
+    int limitHint(int row, int column) const;
+    // dataChanged for a changed cell; the Enable cell decides the marks of
+    // its whole row.
+    void cellChanged(int row, int column);
+
     QVector<SnmpRequest> m_rows;
     QStringList m_captions;
     QStringList m_hints;
     bool m_recording = true;
+    QVariant m_limitIcon;
+    const LangTable* m_lang = nullptr;
 };
 
 } // namespace kv

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QVector>
 
+#include "documents/DeviceLimits.h"
 #include "documents/SnmpRequests.h"
 
 namespace kv {
@@ -17,7 +18,7 @@ class LangTable;
 // Longest texts a cell of these columns takes from a paste or an import:
 // the OID the data check admits, the community the device keeps.
 constexpr int SnmpOidMaxLength = 64;
-constexpr int SnmpCommunityMaxLength = 15;
+constexpr int SnmpCommunityMaxLength = CommunityMaxChars;
 
 // Largest CSV file an import reads.
 constexpr qint64 SnmpCsvMaxFileSize = 64 * 1024 * 1024;

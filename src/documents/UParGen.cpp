@@ -89,6 +89,19 @@ QPushButton* smallButton(QWidget* group, const char* name, kv::Glyph glyph)
     return b;
 }
 
+// A warning mark in the margin right of the edits (left 16, width 258), at
+// the height of an edit row, so that nothing else moves; hidden until a
+// value breaks a rule.
+QLabel* warningMarker(QWidget* group, const char* name, int editTop)
+{
+    auto* marker = new QLabel(group);
+    marker->setObjectName(QString::fromLatin1(name));
+    marker->setGeometry(16 + 258 + 2, editTop + (EditHeight - 16) / 2, 16, 16);
+    marker->setPixmap(group->style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(16, 16));
+    marker->hide();
+    return marker;
+}
+
 } // namespace
 
 TFParGen::TFParGen(kv::AppState& state, kv::UiServices& services, QWidget* parent)
@@ -117,6 +130,7 @@ TFParGen::TFParGen(kv::AppState& state, kv::UiServices& services, QWidget* paren
         static const char* const sm[4] = {"E_SM1_SNMP_Manager", "E_SM2_SNMP_Manager", "E_SM3_SNMP_Manager",
                                           "E_SM4_SNMP_Manager"};
         addOctetRow(g, sm, 98, kv::CommParamsOctetGroupOf(kv::SnmpSmGroup).octets, m_snmpOctets);
+        L_SNMP_Manager_SM_Warning = warningMarker(g, "L_SNMP_Manager_SM_Warning", 98);
         CB_SNMP_Manager_En_GAT = new QCheckBox(g);
         CB_SNMP_Manager_En_GAT->setObjectName(QStringLiteral("CB_SNMP_Manager_En_GAT"));
         CB_SNMP_Manager_En_GAT->setGeometry(16, 134, 257, 17);
@@ -143,6 +157,7 @@ TFParGen::TFParGen(kv::AppState& state, kv::UiServices& services, QWidget* paren
         L_PROFINET_Subnet_Mask = kv::NamedLabel(g, "L_PROFINET_Subnet_Mask", 16, 79);
         static const char* const sm[4] = {"E_PROFINET_SM1", "E_PROFINET_SM2", "E_PROFINET_SM3", "E_PROFINET_SM4"};
         addOctetRow(g, sm, 98, kv::CommParamsOctetGroupOf(kv::PnSmGroup).octets, m_profinetOctets);
+        L_PROFINET_SM_Warning = warningMarker(g, "L_PROFINET_SM_Warning", 98);
         CB_PROFINET_Gat_En = new QCheckBox(g);
         CB_PROFINET_Gat_En->setObjectName(QStringLiteral("CB_PROFINET_Gat_En"));
         CB_PROFINET_Gat_En->setGeometry(16, 134, 257, 17);
@@ -158,12 +173,7 @@ TFParGen::TFParGen(kv::AppState& state, kv::UiServices& services, QWidget* paren
                                           &kv::CommParams::PROFINET_NAME_STA);
         E_PROFINET_Name_Station->setMaxLength(StationNameLength);
         connect(E_PROFINET_Name_Station, &QLineEdit::textEdited, this, &TFParGen::forceLowerCase);
-        // In the margin right of the edit, so that nothing else moves.
-        L_PROFINET_Name_Warning = new QLabel(g);
-        L_PROFINET_Name_Warning->setObjectName(QStringLiteral("L_PROFINET_Name_Warning"));
-        L_PROFINET_Name_Warning->setGeometry(16 + 258 + 2, 242 + (EditHeight - 16) / 2, 16, 16);
-        L_PROFINET_Name_Warning->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(16, 16));
-        L_PROFINET_Name_Warning->hide();
+        L_PROFINET_Name_Warning = warningMarker(g, "L_PROFINET_Name_Warning", 242);
         connect(E_PROFINET_Name_Station, &QLineEdit::textChanged, this, &TFParGen::updateNameWarning);
         L_PROFINET_Byte_IN = kv::NamedLabel(g, "L_PROFINET_Byte_IN", 16, 279);
         E_NB_IN_PROFINET = addEdit(g, "E_NB_IN_PROFINET", 148, 276, 126, &kv::CommParams::PROFINET_NB_IN);
@@ -177,6 +187,10 @@ TFParGen::TFParGen(kv::AppState& state, kv::UiServices& services, QWidget* paren
     connect(Btn_PROFINET_Collapse, &QPushButton::clicked, this, [this] { Btn_GB_Collapse(Btn_PROFINET_Collapse); });
     connect(Btn_SNMP_Manager_Expande, &QPushButton::clicked, this, [this] { Btn_GB_Expande(Btn_SNMP_Manager_Expande); });
     connect(Btn_PROFINET_Expande, &QPushButton::clicked, this, [this] { Btn_GB_Expande(Btn_PROFINET_Expande); });
+    for (int i = 4; i < 8; ++i) {
+        connect(m_snmpOctets[i], &QLineEdit::textChanged, this, &TFParGen::updateMaskWarnings);
+        connect(m_profinetOctets[i], &QLineEdit::textChanged, this, &TFParGen::updateMaskWarnings);
+    }
     connect(CB_SNMP_Manager_En_GAT, &QCheckBox::clicked, this, &TFParGen::On_Click);
     connect(CB_PROFINET_Gat_En, &QCheckBox::clicked, this, &TFParGen::On_Click);
 
@@ -269,6 +283,7 @@ void TFParGen::Set_Lang()
     setLabel(L_PROFINET_Name_Station, T(TxtPnName));
     E_PROFINET_Name_Station->setToolTip(T(HintPnName));
     updateNameWarning();
+    updateMaskWarnings();
     setLabel(L_PROFINET_Byte_IN, T(TxtPnNbIn));
     E_NB_IN_PROFINET->setToolTip(T(HintPnNbIn));
     setLabel(L_PROFINET_Byte_OUT, T(TxtPnNbOut));
@@ -503,6 +518,18 @@ void TFParGen::updateNameWarning()
     const int problem = kv::ProfinetNameProblem(E_PROFINET_Name_Station->text());
     L_PROFINET_Name_Warning->setToolTip(problem ? m_state.Text(problem) : QString());
     L_PROFINET_Name_Warning->setVisible(problem != 0);
+}
+
+void TFParGen::updateMaskWarnings()
+{
+    const kv::CommParams p = Params();
+    const std::pair<QLabel*, kv::CommParamsOctetGroup> masks[] = {{L_SNMP_Manager_SM_Warning, kv::SnmpSmGroup},
+                                                                  {L_PROFINET_SM_Warning, kv::PnSmGroup}};
+    for (const auto& [marker, group] : masks) {
+        const QString warning = kv::SubnetMaskWarning(p, group, m_state.Lang);
+        marker->setToolTip(warning);
+        marker->setVisible(!warning.isEmpty());
+    }
 }
 
 void TFParGen::forceLowerCase(const QString& text)

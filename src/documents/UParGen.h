@@ -61,6 +61,8 @@ private:
     void forceLowerCase(const QString& text);
     // The marker beside the PROFINET name while the name breaks a naming rule.
     void updateNameWarning();
+    // The markers beside the two masks while one is no subnet mask.
+    void updateMaskWarnings();
     bool canTakeFocus(const QWidget* w) const;
 
     kv::AppState& m_state;
@@ -82,6 +84,7 @@ private:
     QGroupBox* GB_SNMP_Manager = nullptr;
     QLabel* L_SNMP_Manager_IP_Add = nullptr;
     QLabel* L_SNMP_Manager_SM_Add = nullptr;
+    QLabel* L_SNMP_Manager_SM_Warning = nullptr;
     QLabel* L_SNMP_Manager_Name_Station = nullptr;
     QCheckBox* CB_SNMP_Manager_En_GAT = nullptr;
     QLineEdit* E_SNMP_Manager_Name_Station = nullptr;
@@ -91,6 +94,7 @@ private:
     QGroupBox* GB_PROFINET = nullptr;
     QLabel* L_PROFINET_IP_Add = nullptr;
     QLabel* L_PROFINET_Subnet_Mask = nullptr;
+    QLabel* L_PROFINET_SM_Warning = nullptr;
     QLabel* L_PROFINET_Port = nullptr;
     QLabel* L_PROFINET_Name_Station = nullptr;
     QLabel* L_PROFINET_Name_Warning = nullptr;

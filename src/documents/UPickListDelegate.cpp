@@ -22,10 +22,11 @@ int choiceForTyped(const QComboBox* combo, const QString& typed)
 
 } // namespace
 
-PickListDelegate::PickListDelegate(QAbstractItemModel* choices, bool editable, QObject* parent)
+PickListDelegate::PickListDelegate(QAbstractItemModel* choices, bool editable, QObject* parent, int maxLength)
     : QStyledItemDelegate(parent)
     , m_choices(choices)
     , m_editable(editable)
+    , m_maxLength(maxLength)
 {
 }
 
@@ -63,6 +64,10 @@ void PickListDelegate::setEditorData(QWidget* editor, const QModelIndex& index) 
     const int i = combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
     combo->setCurrentIndex(i);
     if (m_editable) {
+        // A text longer than the limit (from the file) must not be cut by
+        // merely opening the editor.
+        if (m_maxLength > 0)
+            combo->lineEdit()->setMaxLength(qMax(m_maxLength, int(text.size())));
         combo->setEditText(text);
         // As in a text cell, the first key typed replaces the text.
         combo->lineEdit()->selectAll();

@@ -4,6 +4,7 @@
 #include "documents/SnmpTools.h"
 
 #include "common/UStyle.h"
+#include "documents/DeviceLimits.h"
 #include "documents/PositionListModel.h"
 #include "documents/SnmpRequests.h"
 #include "documents/SnmpRowTest.h"
@@ -28,6 +29,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QStringListModel>
+#include <QStyle>
 #include <QStyleOptionHeader>
 #include <QTableView>
 #include <QTimer>
@@ -236,6 +238,7 @@ void TFSNMPManagerAccess::createGrid()
     ACG_SNMP = new QTableView(this);
     ACG_SNMP->setObjectName(QStringLiteral("ACG_SNMP"));
     ACG_SNMP->setModel(m_model);
+    m_model->setLimitMark(QVariant::fromValue(style()->standardIcon(QStyle::SP_MessageBoxWarning)), &m_state.Lang);
     ACG_SNMP->setShowGrid(true);
     ACG_SNMP->setWordWrap(false);
     ACG_SNMP->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -277,11 +280,12 @@ void TFSNMPManagerAccess::createGrid()
         if (SnmpRequest::IsCheckBoxColumn(c))
             ACG_SNMP->setItemDelegateForColumn(c, checkBoxes);
     }
-    const auto pickList = [this](int column, QAbstractItemModel* choices, bool editable) {
-        ACG_SNMP->setItemDelegateForColumn(column, new PickListDelegate(choices, editable, this));
+    const auto pickList = [this](int column, QAbstractItemModel* choices, bool editable, int maxLength = 0) {
+        ACG_SNMP->setItemDelegateForColumn(column, new PickListDelegate(choices, editable, this, maxLength));
     };
     pickList(ColVersion, m_versions, false);
-    pickList(ColCommunity, m_communities, true);
+    // The editor takes what the device keeps, as a paste and an import do.
+    pickList(ColCommunity, m_communities, true, CommunityMaxChars);
     pickList(ColType, m_types, false);
     pickList(ColMode, m_modes, false);
     pickList(ColPosition, m_positions, false);

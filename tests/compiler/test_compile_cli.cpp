@@ -25,7 +25,8 @@ private slots:
     void compileDefaultPath();
     void compileFailures_data();
     void compileFailures();
-    void refusedRowKeepsImage();
+    void refusedValueKeepsImage_data();
+    void refusedValueKeepsImage();
     void surplusRowsWarn();
     void inspectText();
     void inspectJson();
@@ -85,20 +86,44 @@ void TestCompileCli::compileFailures()
     QVERIFY(!QFileInfo(out).isFile());
 }
 
-// A byte count that a request record cannot hold: the row is named, the
-// image already in place stays as it was.
-void TestCompileCli::refusedRowKeepsImage()
+// A value that its field of the image cannot hold: the row or the field is
+// named with its limit, the image already in place stays as it was.
+void TestCompileCli::refusedValueKeepsImage_data()
 {
+    QTest::addColumn<QByteArray>("parGen");    // replaces ParGen.xml unless empty
+    QTest::addColumn<QByteArray>("attribute"); // replaces Number_Bytes="4" in the second row
+    QTest::addColumn<QString>("message");
+    QTest::newRow("Num Bytes 300") << QByteArray() << QByteArray("Number_Bytes=\"300\"")
+        << "Error! Row 2 of the SNMP Manager table has a Number bytes the device cannot hold (0 to 255): the "
+           "configuration was not compiled.";
+    QTest::newRow("community of 16") << QByteArray()
+        << QByteArray("Number_Bytes=\"4\" Community_String=\"public-snmp-ro16\"")
+        << "Error! Row 2 of the SNMP Manager table has a Community Name longer than the device can hold (15 "
+           "characters): the configuration was not compiled.";
+    QTest::newRow("name of station of 17")
+        << QByteArray("<Par_Gen><PROFINET_NAME_STA>pump-station-0001</PROFINET_NAME_STA></Par_Gen>")
+        << QByteArray("Number_Bytes=\"4\"")
+        << "Error! \"PROFINET Name of Station\" is longer than the device can hold (16 characters): the "
+           "configuration was not compiled.";
+}
+
+void TestCompileCli::refusedValueKeepsImage()
+{
+    QFETCH(QByteArray, parGen);
+    QFETCH(QByteArray, attribute);
+    QFETCH(QString, message);
+    if (!parGen.isEmpty())
+        QVERIFY(tryWriteFile(m_project + QStringLiteral("/ParGen.xml"), parGen));
     QByteArray second = kRow;
-    second.replace("Number_Bytes=\"4\"", "Number_Bytes=\"300\"");
+    second.replace("Community_String=\"public\" ", "");
+    second.replace("Number_Bytes=\"4\"", attribute);
     QVERIFY(tryWriteFile(m_project + QStringLiteral("/SNMP_Manager.xml"),
                          "<SNMP_Agent_Access>" + kRow + second + "</SNMP_Agent_Access>"));
     const QString bank = m_project + QStringLiteral("/bin/bank.bin");
     QVERIFY(tryWriteFile(bank, "previous image"));
     const CliRun r = runCli({QStringLiteral("compile"), m_project});
     QCOMPARE(r.status, 1);
-    QCOMPARE(r.err.trimmed(), QStringLiteral("Error! Row 2 of the SNMP Manager table has a Number bytes the device "
-                                             "cannot hold (0 to 255): the configuration was not compiled."));
+    QCOMPARE(r.err.trimmed(), message);
     QCOMPARE(readAll(bank), QByteArray("previous image"));
 }
 

@@ -87,8 +87,8 @@ private slots:
     void writeFailureKeepsOldFile();
     void malformedDocumentWritesNothing_data();
     void malformedDocumentWritesNothing();
-    void byteCountBeyondARecord_data();
-    void byteCountBeyondARecord();
+    void valueBeyondItsField_data();
+    void valueBeyondItsField();
 };
 
 // Whole images: the listed bytes and zero everywhere else.
@@ -201,7 +201,7 @@ void TestCompiler::fields_data()
                                           << Ranges{{0x1002C, hex("FFFFFF00")}};
     QTest::newRow("empty name element") << parGen("<SNMP_Name_of_Station/>") << QByteArray()
                                         << Ranges{{0x101B8, QByteArray(16, '\0')}};
-    QTest::newRow("name cut to 16") << parGen("<PROFINET_NAME_STA>abcdefghijklmnopqrst</PROFINET_NAME_STA>")
+    QTest::newRow("name of 16 fills its field") << parGen("<PROFINET_NAME_STA>abcdefghijklmnop</PROFINET_NAME_STA>")
                                     << QByteArray() << Ranges{{0x10050, QByteArray("abcdefghijklmnop")}, {0x10060, hex("00000000")}};
     QTest::newRow("name low 8 bits") << parGen("<PROFINET_NAME_STA>\xC3\xA9\xE2\x82\xAC</PROFINET_NAME_STA>")
                                      << QByteArray() << Ranges{{0x10050, hex("E9AC00")}};
@@ -236,14 +236,14 @@ void TestCompiler::fields_data()
     QTest::newRow("ConvertFrom blanks")
         << QByteArray() << table("<row ConvertFrom=\" float * 10 \"/><row ConvertFrom=\"Float*10\"/><row/>")
         << Ranges{{0x7C, hex("02")}, {0xFC, hex("00")}, {0x17C, hex("00")}};
-    QTest::newRow("community 20 characters")
-        << QByteArray() << table("<row Community_String=\"ABCDEFGHIJKLMNOPQRST\"/>")
+    QTest::newRow("community 15 characters")
+        << QByteArray() << table("<row Community_String=\"ABCDEFGHIJKLMNO\"/>")
         << Ranges{{0x08, QByteArray("ABCDEFGHIJKLMNO\0", 16)}, {0x18, hex("00")}};
     QTest::newRow("community missing and empty")
         << QByteArray() << table("<row/><row Community_String=\"\"/><row Community_String=\" Pub \"/>")
         << Ranges{{0x08, QByteArray("marble\0", 7)}, {0x88, QByteArray(16, '\0')}, {0x108, QByteArray(" Pub \0", 6)}};
-    QTest::newRow("OID cut to 96")
-        << QByteArray() << table("<row OID=\"" + QByteArray(100, '7') + "\"/>")
+    QTest::newRow("OID of 96 fills its field")
+        << QByteArray() << table("<row OID=\"" + QByteArray(96, '7') + "\"/>")
         << Ranges{{0x18, QByteArray(96, '7')}, {0x78, hex("00000000")}};
     QTest::newRow("IP missing or empty")
         << QByteArray() << table("<row/><row IP_Address=\"\"/>") << Ranges{{0x78, hex("00000000")}, {0xF8, hex("00000000")}};
@@ -437,51 +437,88 @@ void TestCompiler::writeFailureKeepsOldFile()
         QVERIFY(QFileInfo(bank).isDir());
 }
 
-void TestCompiler::byteCountBeyondARecord_data()
+void TestCompiler::valueBeyondItsField_data()
 {
+    using F = kv::CompileOutcome;
+    QTest::addColumn<QByteArray>("parGenDoc"); // ParGen.xml, none when empty
     QTest::addColumn<QByteArray>("rows");
-    QTest::addColumn<int>("refusedRow"); // 0: compiles
+    QTest::addColumn<int>("field");       // CompileOutcome::Field refused, NoField: compiles
+    QTest::addColumn<int>("refusedRow");  // the row a refusal names (0 for a name of station)
     QTest::addColumn<int>("storedBytes"); // of the first record, when compiled
-    QTest::newRow("255 fits") << QByteArray("<row Number_Bytes=\"255\"/>") << 0 << 255;
-    QTest::newRow("0 fits") << QByteArray("<row Number_Bytes=\"0\"/>") << 0 << 0;
-    QTest::newRow("not a number takes the default") << QByteArray("<row Number_Bytes=\"many\"/>") << 0 << 1;
-    QTest::newRow("256") << QByteArray("<row Number_Bytes=\"256\"/>") << 1 << 0;
-    QTest::newRow("300 in row 3") << QByteArray("<row/><row/><row Number_Bytes=\"300\"/>") << 3 << 0;
-    QTest::newRow("hexadecimal $100") << QByteArray("<row Number_Bytes=\"$100\"/>") << 1 << 0;
-    QTest::newRow("negative") << QByteArray("<row Number_Bytes=\"-1\"/>") << 1 << 0;
+    const QByteArray none;
+    QTest::newRow("255 fits") << none << QByteArray("<row Number_Bytes=\"255\"/>") << int(F::NoField) << 0 << 255;
+    QTest::newRow("0 fits") << none << QByteArray("<row Number_Bytes=\"0\"/>") << int(F::NoField) << 0 << 0;
+    QTest::newRow("not a number takes the default")
+        << none << QByteArray("<row Number_Bytes=\"many\"/>") << int(F::NoField) << 0 << 1;
+    QTest::newRow("256") << none << QByteArray("<row Number_Bytes=\"256\"/>") << int(F::NumberBytesField) << 1 << 0;
+    QTest::newRow("300 in row 3") << none << QByteArray("<row/><row/><row Number_Bytes=\"300\"/>")
+                                  << int(F::NumberBytesField) << 3 << 0;
+    QTest::newRow("hexadecimal $100") << none << QByteArray("<row Number_Bytes=\"$100\"/>") << int(F::NumberBytesField)
+                                      << 1 << 0;
+    QTest::newRow("negative") << none << QByteArray("<row Number_Bytes=\"-1\"/>") << int(F::NumberBytesField) << 1 << 0;
     QTest::newRow("a comment counts as a row of the table")
-        << QByteArray("<!--x--><row Number_Bytes=\"1024\"/>") << 2 << 0;
-    QTest::newRow("first of two") << QByteArray("<row Number_Bytes=\"999\"/><row Number_Bytes=\"300\"/>") << 1 << 0;
-    QTest::newRow("disabled row is not compiled") << QByteArray("<row Enable=\"N\" Number_Bytes=\"300\"/><row/>") << 0 << 1;
+        << none << QByteArray("<!--x--><row Number_Bytes=\"1024\"/>") << int(F::NumberBytesField) << 2 << 0;
+    QTest::newRow("first of two") << none << QByteArray("<row Number_Bytes=\"999\"/><row Number_Bytes=\"300\"/>")
+                                  << int(F::NumberBytesField) << 1 << 0;
+    QTest::newRow("disabled row is not compiled")
+        << none << QByteArray("<row Enable=\"N\" Number_Bytes=\"300\" Community_String=\"0123456789abcdefg\"/><row/>")
+        << int(F::NoField) << 0 << 1;
     QTest::newRow("a disabled row keeps its number")
-        << QByteArray("<row Enable=\"N\"/><row Number_Bytes=\"300\"/>") << 2 << 0;
+        << none << QByteArray("<row Enable=\"N\"/><row Number_Bytes=\"300\"/>") << int(F::NumberBytesField) << 2 << 0;
     QTest::newRow("enabled row 513 is not compiled")
-        << QByteArray("<row/>").repeated(512) + "<row Number_Bytes=\"300\"/>" << 0 << 1;
+        << none << QByteArray("<row/>").repeated(512) + "<row Number_Bytes=\"300\"/>" << int(F::NoField) << 0 << 1;
+    QTest::newRow("community of 16")
+        << none << QByteArray("<row/><row Community_String=\"0123456789abcdef\"/>") << int(F::CommunityField) << 2 << 0;
+    QTest::newRow("community before Num Bytes of the same row")
+        << none << QByteArray("<row Community_String=\"0123456789abcdef\" Number_Bytes=\"300\"/>")
+        << int(F::CommunityField) << 1 << 0;
+    QTest::newRow("OID of 97") << none << "<row OID=\"" + QByteArray(97, '1') + "\"/>" << int(F::OidField) << 1 << 0;
+    QTest::newRow("SNMP name of 17")
+        << parGen("<SNMP_Name_of_Station>abcdefghijklmnopq</SNMP_Name_of_Station>") << QByteArray("<row/>")
+        << int(F::SnmpNameField) << 0 << 0;
+    // A character outside the BMP is two UTF-16 units, two bytes of the field.
+    QTest::newRow("PROFINET name of 17 units, first of all")
+        << parGen("<PROFINET_NAME_STA>abcdefghijklmno\xF0\x9F\x98\x80</PROFINET_NAME_STA>")
+        << QByteArray("<row Number_Bytes=\"300\"/>") << int(F::ProfinetNameField) << 0 << 0;
 }
 
-// The request record holds the byte count in one byte: a count it cannot
-// hold stops the compile instead of becoming another count.
-void TestCompiler::byteCountBeyondARecord()
+// A value that its field of the image cannot hold whole stops the compile
+// instead of becoming another value (a byte count of 300 as 44, a community
+// or a name cut short), and names its row or field.
+void TestCompiler::valueBeyondItsField()
 {
+    QFETCH(QByteArray, parGenDoc);
     QFETCH(QByteArray, rows);
+    QFETCH(int, field);
     QFETCH(int, refusedRow);
     QFETCH(int, storedBytes);
     QTemporaryDir dir;
+    if (!parGenDoc.isEmpty())
+        QVERIFY(tryWriteFile(dir.filePath(QStringLiteral("ParGen.xml")), parGenDoc));
     QVERIFY(tryWriteFile(dir.filePath(QStringLiteral("SNMP_Manager.xml")), table(rows)));
     const QString bank = dir.filePath(QStringLiteral("bank.bin"));
     QVERIFY(tryWriteFile(bank, "previous image"));
     const kv::CompileOutcome r = kv::CompileProjectToFile(dir.filePath(QStringLiteral("ParGen.xml")),
                                                           dir.filePath(QStringLiteral("SNMP_Manager.xml")), bank);
-    if (refusedRow == 0) {
+    if (field == kv::CompileOutcome::NoField) {
         QVERIFY2(r.ok(), qPrintable(r.message));
         QCOMPARE(int(uchar(readAll(bank).at(0x7E))), storedBytes);
         return;
     }
     QCOMPARE(r.status, kv::CompileOutcome::RowRefused);
+    QCOMPARE(int(r.field), field);
     QCOMPARE(r.row, refusedRow);
     QCOMPARE(readAll(bank), QByteArray("previous image"));
     const QString message = kv::CompileMessage(r, kv::LangTable());
-    QVERIFY2(message.contains(QStringLiteral("Row %1 ").arg(refusedRow)), qPrintable(message));
+    const QString place = refusedRow ? QStringLiteral("Row %1 ").arg(refusedRow)
+        : field == kv::CompileOutcome::SnmpNameField ? QStringLiteral("\"SNMP Name of Station\"")
+                                                     : QStringLiteral("\"PROFINET Name of Station\"");
+    QVERIFY2(message.contains(place), qPrintable(message));
+    const char* limit = field == kv::CompileOutcome::NumberBytesField ? "255"
+        : field == kv::CompileOutcome::CommunityField                 ? "15"
+        : field == kv::CompileOutcome::OidField                       ? "96"
+                                                                      : "16";
+    QVERIFY2(message.contains(QLatin1String(limit)), qPrintable(message));
 }
 
 void TestCompiler::malformedDocumentWritesNothing_data()

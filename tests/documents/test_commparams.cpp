@@ -43,6 +43,8 @@ private slots:
     void saveFailureReported();
     void checkCommand_data();
     void checkCommand();
+    void checkCommandWarns_data();
+    void checkCommandWarns();
 };
 
 void TestCommParams::load_data()
@@ -289,6 +291,57 @@ void TestCommParams::checkCommand()
     // Checking never writes.
     if (args.value(0) == empty.path())
         QCOMPARE(QDir(empty.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+}
+
+void TestCommParams::checkCommandWarns_data()
+{
+    QTest::addColumn<QByteArray>("parGen");      // none when empty
+    QTest::addColumn<QByteArray>("snmpManager"); // rows; none when empty
+    QTest::addColumn<QString>("err");            // the whole of standard error
+    const QByteArray row = "<row IP_Address=\"10.0.0.1\" OID=\"1.3.6\" ConvertFrom=\"None\" ";
+    QTest::newRow("name of station of 16, masks 0.0.0.0 and 255.255.255.255") << QByteArray(
+        "<Par_Gen><SNMP_Name_of_Station>abcdefghijklmnop</SNMP_Name_of_Station><PROFINET_SM1>255</PROFINET_SM1>"
+        "<PROFINET_SM4>255</PROFINET_SM4><SNMP_Manager_SM1>0</SNMP_Manager_SM1><SNMP_Manager_SM2>0</SNMP_Manager_SM2>"
+        "<SNMP_Manager_SM3>0</SNMP_Manager_SM3><SNMP_Manager_SM4>0</SNMP_Manager_SM4></Par_Gen>") << QByteArray() << QString();
+    QTest::newRow("name of station of 17")
+        << QByteArray("<Par_Gen><SNMP_Name_of_Station>abcdefghijklmnopq</SNMP_Name_of_Station></Par_Gen>")
+        << QByteArray()
+        << QStringLiteral("warning: ParGen.xml: \"SNMP Name of Station\" is longer than the device can hold (16 "
+                          "characters): the configuration will not compile.\n");
+    QTest::newRow("masks 0.255.255.0 and 255.255.0.255")
+        << QByteArray("<Par_Gen><SNMP_Manager_SM1>0</SNMP_Manager_SM1><PROFINET_SM3>0</PROFINET_SM3>"
+                      "<PROFINET_SM4>255</PROFINET_SM4></Par_Gen>")
+        << QByteArray()
+        << QStringLiteral("warning: ParGen.xml: SNMP_Manager_SM: 0.255.255.0 is not a subnet mask: its one-bits must "
+                          "run from the left without a gap, as in 255.255.255.0.\n"
+                          "warning: ParGen.xml: PROFINET_SM: 255.255.0.255 is not a subnet mask: its one-bits must "
+                          "run from the left without a gap, as in 255.255.255.0.\n");
+    QTest::newRow("Num Bytes 300 and a community of 16")
+        << QByteArray()
+        << row + "Number_Bytes=\"4\" Community_String=\"0123456789abcdef\"/>" + row + "Enable=\"N\" Number_Bytes=\"300\"/>" + row
+            + "Enable=\" y \" Number_Bytes=\"300\"/>"
+        << QStringLiteral("warning: SNMP_Manager.xml: row 1: The Community Name is longer than 15 characters, the most "
+                          "the device can hold: the configuration will not compile.\n"
+                          "warning: SNMP_Manager.xml: row 3: Num Bytes is outside 0 to 255, the range the device can "
+                          "hold: the configuration will not compile.\n");
+}
+
+// Values the editors save but the device cannot take, or that are no mask,
+// are pointed out without changing the outcome of the check.
+void TestCommParams::checkCommandWarns()
+{
+    QFETCH(QByteArray, parGen);
+    QFETCH(QByteArray, snmpManager);
+    QFETCH(QString, err);
+    QTemporaryDir dir;
+    if (!parGen.isEmpty())
+        writeFile(dir.filePath(QStringLiteral("ParGen.xml")), parGen);
+    if (!snmpManager.isEmpty())
+        writeFile(dir.filePath(QStringLiteral("SNMP_Manager.xml")), "<SNMP_Agent_Access>" + snmpManager + "</SNMP_Agent_Access>");
+    const CliRun r = runCli({QStringLiteral("check"), dir.path()});
+    QCOMPARE(r.err, err);
+    QCOMPARE(r.out, QString());
+    QCOMPARE(r.status, 0);
 }
 
 QTEST_GUILESS_MAIN(TestCommParams)

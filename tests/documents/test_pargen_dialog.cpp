@@ -89,6 +89,8 @@ private slots:
     void cancelAnsweredNo();
     void okWritesEveryField();
     void okRefusedByCheck();
+    void maskMarker_data();
+    void maskMarker();
     void malformedFileNotOpened();
     void titleBarKeptOnScreen();
 };
@@ -504,6 +506,56 @@ void TestParGenDialog::okRefusedByCheck()
     QCOMPARE(f.messages.log[0].kind, QStringLiteral("error"));
     QVERIFY(f.dlg->isVisible());
     QCOMPARE(out->text(), QStringLiteral("12"));
+}
+
+void TestParGenDialog::maskMarker_data()
+{
+    QTest::addColumn<QString>("side"); // "SNMP_Manager" or "PROFINET"
+    QTest::addColumn<QString>("mask"); // typed as a user types it, dots hopping
+    QTest::addColumn<bool>("marked");
+    QTest::newRow("255.255.255.0") << "PROFINET" << "255.255.255.0" << false;
+    QTest::newRow("255.255.0.255") << "PROFINET" << "255.255.0.255" << true;
+    QTest::newRow("0.255.255.0") << "SNMP_Manager" << "0.255.255.0" << true;
+    QTest::newRow("0.0.0.0") << "PROFINET" << "0.0.0.0" << false;
+    QTest::newRow("255.255.255.255") << "SNMP_Manager" << "255.255.255.255" << false;
+    QTest::newRow("an octet that is no number is the check's") << "PROFINET" << "255.x.0.255" << false;
+}
+
+// A mask whose one-bits are not contiguous from the left is pointed out
+// beside its boxes; OK still saves it.
+void TestParGenDialog::maskMarker()
+{
+    QFETCH(QString, side);
+    QFETCH(QString, mask);
+    QFETCH(bool, marked);
+    Fixture f;
+    QVERIFY(f.showActive());
+    const bool snmp = side == QLatin1String("SNMP_Manager");
+    QLineEdit* first = f.w(snmp ? QStringLiteral("E_SM1_SNMP_Manager") : QStringLiteral("E_PROFINET_SM1"));
+    QLabel* marker = f.w<QLabel>(snmp ? QStringLiteral("L_SNMP_Manager_SM_Warning") : QStringLiteral("L_PROFINET_SM_Warning"));
+    QLabel* other = f.w<QLabel>(snmp ? QStringLiteral("L_PROFINET_SM_Warning") : QStringLiteral("L_SNMP_Manager_SM_Warning"));
+    QVERIFY(!marker->isVisible());
+    first->setFocus();
+    first->selectAll();
+    f.type(mask);
+    QCoreApplication::processEvents();
+    QCOMPARE(marker->isVisible(), marked);
+    QVERIFY(!other->isVisible());
+    QCOMPARE(marker->toolTip(), marked ? f.state.Text(1185).arg(mask) : QString());
+    // Beside the last box, inside the group.
+    QLineEdit* last = f.w(snmp ? QStringLiteral("E_SM4_SNMP_Manager") : QStringLiteral("E_PROFINET_SM4"));
+    QCOMPARE(marker->parentWidget(), last->parentWidget());
+    QVERIFY(marker->geometry().left() > last->geometry().right());
+    QVERIFY(marker->geometry().intersects(QRect(0, last->y(), 1000, last->height())));
+    QVERIFY(marker->parentWidget()->rect().contains(marker->geometry()));
+
+    if (!mask.contains(QLatin1Char('x'))) {
+        QTest::mouseClick(f.w<QPushButton>(QStringLiteral("Btn_OK")), Qt::LeftButton);
+        QCOMPARE(f.messages.texts(), QStringList());
+        QCOMPARE(f.dlg->result(), int(QDialog::Accepted));
+        const QByteArray key = snmp ? "SNMP_Manager_SM4" : "PROFINET_SM4";
+        QVERIFY(readAll(f.state.ParGenPath).contains("<" + key + ">" + mask.section(QLatin1Char('.'), 3).toLatin1() + "</"));
+    }
 }
 
 void TestParGenDialog::malformedFileNotOpened()

@@ -32,6 +32,8 @@ void TestProfinetName::rules_data()
     QTest::newRow("port-like but not a port name") << "port-12" << 0;
     QTest::newRow("port name inside") << "a.port-123" << 0;
     QTest::newRow("three numbers") << "1.2.3" << 0;
+    QTest::newRow("internationalised label") << "xn--mhle1-kva.plant" << 0;
+    QTest::newRow("number above 999") << "1000.1.1.1" << 0;
     QTest::newRow("empty") << "" << 1128;
     QTest::newRow("241 characters") << QString(60, QLatin1Char('a')) + QLatin1Char('.') + QString(60, QLatin1Char('b'))
             + QLatin1Char('.') + QString(60, QLatin1Char('c')) + QLatin1Char('.') + QString(58, QLatin1Char('d'))
@@ -44,9 +46,14 @@ void TestProfinetName::rules_data()
     QTest::newRow("umlaut") << QString::fromUtf8("pumpe-rücklauf") << 1130;
     QTest::newRow("label starts with -") << "plant.-pump" << 1131;
     QTest::newRow("ends with -") << "pump-" << 1131;
+    QTest::newRow("two hyphens in a row") << "a--b" << 1186;
+    QTest::newRow("two hyphens in a port-like name") << "port--12" << 1186;
+    QTest::newRow("run longer than the xn-- prefix") << "xn---abc" << 1186;
+    QTest::newRow("xn-- not at the start") << "axn--b" << 1186;
     QTest::newRow("port-xyz") << "port-001" << 1132;
     QTest::newRow("port-xyz-abcde") << "port-001-00002.plant" << 1132;
     QTest::newRow("an address") << "192.168.2.205" << 1133;
+    QTest::newRow("an address with leading zeros") << "000.999.010.7" << 1133;
 }
 
 void TestProfinetName::rules()

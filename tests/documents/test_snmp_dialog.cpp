@@ -3,10 +3,14 @@
 #include <QAbstractItemDelegate>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QIcon>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+
+#include <algorithm>
 
 #include "TestFiles.h"
 #include "state/AppState.h"
@@ -100,6 +104,7 @@ private slots:
     void headerAutoSize();
     void checkBoxCells();
     void pickListKeepsFileValue();
+    void limitMarks();
     void okChecksAndWrites();
     void surplusRowsWarnOnOpening();
     void unreadableDocumentDoesNotOpen_data();
@@ -353,6 +358,9 @@ void TestSnmpDialog::typingIntoCells_data()
                                                      << "Float" << 2 << int(kv::ColCancel);
     QTest::newRow("community is free text") << int(kv::ColCommunity) << false << true << "M\n" << "M" << 2
                                             << int(kv::ColOid);
+    QTest::newRow("community takes 15 characters") << int(kv::ColCommunity) << false << true
+                                                   << "abcdefghijklmnopq\n" << "abcdefghijklmno" << 2
+                                                   << int(kv::ColOid);
 }
 
 void TestSnmpDialog::typingIntoCells()
@@ -487,6 +495,49 @@ void TestSnmpDialog::pickListKeepsFileValue()
     c3->setEditText(QStringLiteral("private"));
     community->setModelData(c3, f.model, cell);
     QCOMPARE(f.row(1).Community_String, QStringLiteral("private"));
+}
+
+// A value the table's check admits but the device cannot hold is marked in
+// its cell, with the limit in the hint, in every row the compile takes.
+void TestSnmpDialog::limitMarks()
+{
+    DialogFixture f;
+    const QString community16 = QStringLiteral("0123456789abcdef");
+    writeFile(f.state.SnmpManagerPath,
+              "<SNMP_Agent_Access><row IP_Address=\"10.0.0.1\" Number_Bytes=\"300\"/>"
+              "<row IP_Address=\"10.0.0.2\" Community_String=\"" + community16.toLatin1() + "\" Number_Bytes=\"255\"/>"
+              "<row IP_Address=\"10.0.0.3\" Community_String=\"0123456789abcde\" Number_Bytes=\"many\"/>"
+              "<row Enable=\"N\" IP_Address=\"10.0.0.4\" Number_Bytes=\"300\"/></SNMP_Agent_Access>");
+    QVERIFY(f.dialog.FormShow());
+    const auto mark = [&f](int row, int column) {
+        const QModelIndex i = f.model->index(row - 1, column);
+        return std::make_pair(!i.data(Qt::DecorationRole).value<QIcon>().isNull(), i.data(Qt::ToolTipRole).toString());
+    };
+    const QString bytesHint = f.state.Text(1184);
+    const QString communityHint = f.state.Text(1183);
+    QCOMPARE(mark(1, kv::ColNumberBytes), std::make_pair(true, QStringLiteral("300\n") + bytesHint));
+    QCOMPARE(mark(1, kv::ColCommunity), std::make_pair(false, QString()));
+    QCOMPARE(mark(2, kv::ColCommunity), std::make_pair(true, community16 + QLatin1Char('\n') + communityHint));
+    QCOMPARE(mark(2, kv::ColNumberBytes), std::make_pair(false, QStringLiteral("255")));
+    QCOMPARE(mark(3, kv::ColCommunity).first, false);
+    QCOMPARE(mark(3, kv::ColNumberBytes).first, false); // no number: the check's to report
+    QCOMPARE(mark(4, kv::ColNumberBytes).first, false); // not compiled
+
+    // Ticking Enable marks the row; mending the value takes the mark off.
+    f.dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.dialog));
+    QSignalSpy changed(f.model, &QAbstractItemModel::dataChanged);
+    f.setCurrent(4, kv::ColEnable);
+    QTest::keyClick(f.grid, Qt::Key_Space);
+    QCoreApplication::processEvents();
+    QCOMPARE(f.row(4).Enable, QStringLiteral("Y"));
+    QCOMPARE(mark(4, kv::ColNumberBytes), std::make_pair(true, QStringLiteral("300\n") + bytesHint));
+    QVERIFY(std::any_of(changed.cbegin(), changed.cend(), [&f](const QList<QVariant>& args) {
+        return QItemSelectionRange(args[0].toModelIndex(), args[1].toModelIndex())
+            .contains(f.model->index(3, kv::ColNumberBytes));
+    }));
+    f.model->setData(f.model->index(0, kv::ColNumberBytes), QStringLiteral("30"));
+    QCOMPARE(mark(1, kv::ColNumberBytes).first, false);
 }
 
 void TestSnmpDialog::okChecksAndWrites()

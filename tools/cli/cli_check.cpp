@@ -1,6 +1,7 @@
 #include "Cli.h"
 
 #include "documents/CommParams.h"
+#include "documents/DeviceLimits.h"
 #include "documents/ProfinetName.h"
 #include "documents/SnmpRequests.h"
 #include "lang/LangTable.h"
@@ -14,6 +15,12 @@
 namespace {
 
 enum CheckStatus { Passed = 0, Failed = 1, Unreadable = 2 };
+
+enum : int {
+    TxtSnmpNameLabel = 408,
+    TxtProfinetNameLabel = 556,
+    TxtStationNameTooLong = 1187,
+};
 
 // One document of a configuration: its file name and its check, which
 // prints its own lines and returns a CheckStatus.
@@ -29,9 +36,24 @@ CheckStatus checkParGen(const QString& path, const QString& fileName, const kv::
         Err(r.load.message);
         return Unreadable;
     }
-    // A name the controller would refuse is worth a word, not a failure.
+    // What a controller or the network would refuse, or the compile cannot
+    // put into the image, is worth a word here, not a failure: the editor
+    // saves it too.
+    const auto warn = [&](const QString& text) { Err(QStringLiteral("warning: ") + fileName + QStringLiteral(": ") + text); };
     if (const int problem = kv::ProfinetNameProblem(r.params.PROFINET_NAME_STA))
-        Err(QStringLiteral("warning: ") + fileName + QStringLiteral(": ") + lang.Get(problem));
+        warn(lang.Get(problem));
+    const std::pair<const QString*, int> names[] = {{&r.params.SNMP_Name_of_Station, TxtSnmpNameLabel},
+                                                    {&r.params.PROFINET_NAME_STA, TxtProfinetNameLabel}};
+    for (const auto& [name, label] : names) {
+        if (!kv::StationNameFits(*name))
+            warn(lang.Get(TxtStationNameTooLong).arg(lang.Get(label)));
+    }
+    for (const kv::CommParamsOctetGroup mask : {kv::SnmpSmGroup, kv::PnSmGroup}) {
+        const QString warning = kv::SubnetMaskWarning(r.params, mask, lang);
+        if (!warning.isEmpty())
+            warn(QString::fromLatin1(kv::CommParamsKeyName(kv::CommParamsOctetGroupOf(mask).octets[0])).chopped(1)
+                 + QStringLiteral(": ") + warning);
+    }
     QString message;
     if (!kv::Controllo_Dati(r.params, lang, &message)) {
         Out(fileName + QStringLiteral(": ") + message);
@@ -52,6 +74,17 @@ CheckStatus checkSnmpManager(const QString& path, const QString& fileName, const
     }
     if (table.surplusRows > 0)
         Err(fileName + QStringLiteral(": ") + lang.Get(662));
+    // Values the table's check admits but the device cannot hold, in every
+    // row the compile would take.
+    for (int i = 0; i < table.rows.size(); ++i) {
+        const kv::SnmpRequest& row = table.rows.at(i);
+        if (!kv::RowIsCompiled(row.Enable))
+            continue;
+        for (int column = 1; column <= kv::SnmpFieldCount; ++column) {
+            if (const int hint = kv::SnmpCellLimitHint(row, column))
+                Err(QStringLiteral("warning: %1: row %2: %3").arg(fileName).arg(i + 1).arg(lang.Get(hint)));
+        }
+    }
     QString message;
     if (!kv::Controllo_dati(table.rows, lang, &message)) {
         Out(fileName + QStringLiteral(": ") + message);

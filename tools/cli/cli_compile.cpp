@@ -15,10 +15,12 @@
 // compile PROJECT_DIR [-o FILE]
 //   Compiles ParGen.xml and SNMP_Manager.xml of the configuration directory
 //   into the configuration image, by default PROJECT_DIR/bin/bank.bin.
-//   Exit status: 0 written; 1 an enabled row asks for more bytes than a
-//   request record holds (nothing written); 2 bad arguments or a document
-//   that cannot be loaded (nothing written); 3 the image cannot be written
-//   (the old file, if any, is left as it was).
+//   Exit status: 0 written; 1 a value its field of the image cannot hold
+//   (an enabled row's Num Bytes outside 0..255, Community Name over 15
+//   characters or OID over 96; a name of station over 16), named with its
+//   row or field (nothing written); 2 bad arguments or a document that cannot
+//   be loaded (nothing written); 3 the image cannot be written (the old
+//   file, if any, is left as it was).
 int CmdCompile(const QStringList& args)
 {
     QString dir;

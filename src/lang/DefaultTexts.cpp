@@ -353,6 +353,8 @@ constexpr DefaultEntry kDefaultTexts[] = {
     {1177, "Stopped: the agent answered with an object out of order."},
     {1178, "Stopped."},
     {1179, "The start OID must be numbers joined by dots, such as 1.3.6.1.2.1."},
+    {1195, "The firmware image %1 does not exist, so the update cannot run. Nothing was started. To update only the configuration, choose \"%2\"."},
+    {1196, "The file %1 does not exist, so the update cannot run. Nothing was started."},
     {1200, "PROFINET XML File Name"},
     {1201, "Create the PROFINET XML GSD File"},
     {1202, "Select the PROFINET XML File Name"},

@@ -1,9 +1,11 @@
 // Every document the configurator writes: a write that fails (a full disk,
 // a target that is a directory) leaves the old file whole, leaves no
-// temporary file behind and reports the file and the reason.
+// temporary file behind and reports the file and the reason; what a crash
+// left beside a document goes at its next write.
 #include <QtTest>
 
 #include "TestFiles.h"
+#include "common/AtomicFile.h"
 #include "state/AppSettings.h"
 #include "compiler/Compiler.h"
 #include "documents/CommParams.h"
@@ -13,6 +15,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #ifdef Q_OS_UNIX
@@ -52,6 +55,7 @@ class TestCrashSafe : public QObject {
 private slots:
     void failedWriteKeepsOldFile_data();
     void failedWriteKeepsOldFile();
+    void crashLeftTemporaryGoesAtNextWrite();
 };
 
 void TestCrashSafe::failedWriteKeepsOldFile_data()
@@ -125,6 +129,46 @@ void TestCrashSafe::failedWriteKeepsOldFile()
     error.clear();
     QVERIFY2(write(dir.path(), target, &error), qPrintable(error));
     QVERIFY(readAll(target) != old);
+}
+
+// A write killed between its temporary file and the rename leaves that file
+// beside the document.  The next write of the document removes it, and only
+// it: a write under way in a running process, another document's leftover
+// and files that merely look alike stay.
+void TestCrashSafe::crashLeftTemporaryGoesAtNextWrite()
+{
+    QTemporaryDir dir;
+    // The id of a process that has ended (the child writes it down).
+    const QString said = dir.filePath(QStringLiteral("child.txt"));
+    QProcess child;
+    child.start(QStringLiteral(KV_TEST_CHILD), {said, QStringLiteral("0")});
+    QVERIFY(child.waitForFinished(10000));
+    const QString gone = QString::fromLatin1(readAll(said).split('\n').value(0));
+    QVERIFY(gone.toLongLong() > 0);
+    QVERIFY(QFile::remove(said));
+    const QString running = QString::number(QCoreApplication::applicationPid());
+
+    const QStringList left = {QStringLiteral("ParGen.xml.kvtmp.%1.1f3a").arg(gone)};
+    const QStringList kept = {
+        QStringLiteral("ParGen.xml.kvtmp.%1.77").arg(running),      // a write under way
+        QStringLiteral("SNMP_Manager.xml.kvtmp.%1.1f3a").arg(gone), // another document's
+        QStringLiteral("ParGen.xml.kvtmp.%1.notes").arg(gone),      // not of the pattern
+        QStringLiteral("ParGen.xml.kvtmp.%1").arg(gone),
+        QStringLiteral("xParGen.xml.kvtmp.%1.1f3a").arg(gone),
+        QStringLiteral("ParGen.xml.bak"),
+    };
+    const QString target = dir.filePath(QStringLiteral("ParGen.xml"));
+    writeFile(target, "old");
+    for (const QString& name : left + kept)
+        writeFile(dir.filePath(name), "half a document");
+
+    QString error;
+    QVERIFY2(kv::SaveCommParams(kv::CommParams(), target, &error), qPrintable(error));
+    QStringList expected = kept;
+    expected << QStringLiteral("ParGen.xml");
+    expected.sort();
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
+    QVERIFY(readAll(target) != "old");
 }
 
 QTEST_GUILESS_MAIN(TestCrashSafe)

@@ -3,9 +3,9 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,15 +41,22 @@ bool writeAll(int fd, const QByteArray& data, int* err)
 
 } // namespace
 
+bool WriterProcessRuns(qint64 pid)
+{
+    if (pid <= 0 || pid != qint64(pid_t(pid)))
+        return false;
+    return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
+}
+
 bool WriteFileAtomic(const QString& path, const QByteArray& data, QString* error)
 {
     const QByteArray target = QFile::encodeName(path);
-    const QByteArray tmp = target + ".kvtmp." + QByteArray::number(::getpid()) + '.'
-        + QByteArray::number(QRandomGenerator::global()->generate(), 16);
     struct stat old {};
     const bool hadTarget = ::stat(target.constData(), &old) == 0;
     if (hadTarget && S_ISDIR(old.st_mode))
         return fail(error, path, QStringLiteral("Is a directory"));
+    RemoveLeftTemporaries(path);
+    const QByteArray tmp = QFile::encodeName(TemporaryFileFor(path));
     const int fd = ::open(tmp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0)
         return fail(error, path, SystemReason(errno));

@@ -7,6 +7,10 @@ namespace kv {
 // The system's text for an error number.
 QString SystemReason(int err);
 
+// The system's text for a Windows error code (GetLastError); defined in
+// Files_win.cpp, for the Windows parts of the platform services.
+QString WindowsErrorText(unsigned long code);
+
 // "<file>: <reason>", the form of every file error the configurator shows.
 QString FileMessage(const QString& path, const QString& reason);
 

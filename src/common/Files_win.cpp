@@ -6,10 +6,25 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 
 namespace kv {
 
+QString WindowsErrorText(unsigned long code)
+{
+    wchar_t* text = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
+                                       | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, DWORD(code), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    QString message = n ? QString::fromWCharArray(text, int(n)).trimmed() : QStringLiteral("error %1").arg(code);
+    if (text)
+        LocalFree(text);
+    return message;
+}
+
 // Only a regular file is read: a device or pipe name could block the window.
+// The read stops at the size the open file had: a file that grows meanwhile
+// (a log written by another program) cannot make it read without end.
 FileRead ReadWholeFile(const QString& path, QByteArray& bytes, qint64 maxSize)
 {
     bytes.resize(0);
@@ -20,16 +35,26 @@ FileRead ReadWholeFile(const QString& path, QByteArray& bytes, qint64 maxSize)
         return FileReadError(path, QStringLiteral("Is a directory"));
     if (!fi.isFile())
         return FileReadError(path, QStringLiteral("Not a regular file"));
-    if (fi.size() > maxSize)
-        return FileTooLarge(path);
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return FileReadError(path, f.errorString());
-    bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError) {
-        bytes.resize(0);
-        return FileReadError(path, f.errorString());
+    const qint64 size = f.size(); // of the open file
+    if (size > maxSize)
+        return FileTooLarge(path);
+    bytes.resize(qsizetype(size));
+    qint64 got = 0;
+    while (got < size) {
+        const qint64 n = f.read(bytes.data() + got, size - got);
+        if (n < 0) {
+            const QString reason = f.errorString();
+            bytes.resize(0);
+            return FileReadError(path, reason);
+        }
+        if (n == 0)
+            break; // the file shrank meanwhile: what is there counts
+        got += n;
     }
+    bytes.resize(qsizetype(got));
     FileRead r;
     r.status = FileRead::Ok;
     return r;

@@ -2,15 +2,13 @@
 
 #include "common/NumberRule.h"
 
-#include <QEventLoop>
+#include <QHostAddress>
+#include <QHostInfo>
 #include <QStringList>
 #include <QTimer>
 #include <QtEndian>
 
-#include <cstring>
-#include <memory>
 #include <mutex>
-#include <string>
 #include <thread>
 
 namespace kv {
@@ -37,64 +35,103 @@ bool isHostNameText(const QString& text)
     return !onlyDigitsAndDots;
 }
 
-bool lookupName(const QString& host, int limitMs, quint32& address, QString* error)
-{
-    struct Answer {
-        bool found = false;
-        quint32 address = 0;
-        QString reason;
-    };
-    auto answer = std::make_shared<Answer>();
-    const std::string name = host.toUtf8().toStdString();
-    const bool finished = WaitInEventLoop(
-        [answer, name] { answer->found = LookupIPv4Blocking(name, answer->address, &answer->reason); }, limitMs);
-    if (!finished) {
-        if (error)
-            *error = QStringLiteral("%1: no answer from the name service").arg(host);
-        return false;
+// The IPv4 address of a host name from the system's name service, asked in
+// the background; found runs once, from the event loop, unless this object
+// is destroyed first (which abandons the lookup).
+class NameLookup : public QObject {
+public:
+    using Found = std::function<void(bool ok, quint32 address, const QString& reason)>;
+
+    NameLookup(const QString& host, int limitMs, Found found)
+        : m_found(std::move(found))
+    {
+        m_limit.setSingleShot(true);
+        connect(&m_limit, &QTimer::timeout, this,
+                [this] { answer(false, 0, QStringLiteral("no answer from the name service")); });
+        m_limit.start(limitMs);
+        m_id = QHostInfo::lookupHost(host, this, [this](const QHostInfo& info) {
+            m_id = -1;
+            if (info.error() != QHostInfo::NoError) {
+                answer(false, 0, info.errorString());
+                return;
+            }
+            for (const QHostAddress& a : info.addresses()) {
+                if (a.protocol() == QAbstractSocket::IPv4Protocol) {
+                    answer(true, qToBigEndian(a.toIPv4Address()), QString());
+                    return;
+                }
+            }
+            answer(false, 0, QStringLiteral("the name has no IPv4 address"));
+        });
     }
-    if (!answer->found) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(host, answer->reason);
-        return false;
+
+    ~NameLookup() override
+    {
+        if (m_id >= 0)
+            QHostInfo::abortHostLookup(m_id);
     }
-    address = answer->address;
-    return true;
-}
+
+private:
+    void answer(bool ok, quint32 address, const QString& reason)
+    {
+        m_limit.stop();
+        if (m_id >= 0)
+            QHostInfo::abortHostLookup(m_id);
+        m_id = -1;
+        Found found = std::move(m_found);
+        m_found = nullptr;
+        if (found)
+            found(ok, address, reason);
+    }
+
+    Found m_found;
+    QTimer m_limit;
+    int m_id = -1;
+};
 
 } // namespace
 
-bool WaitInEventLoop(std::function<void()> work, int limitMs)
+std::unique_ptr<QObject> RunLater(std::function<void()> what)
 {
-    // The thread wakes the waiter through a queued call, and only while the
-    // waiter still waits: waiter is cleared under the mutex before its loop
-    // goes, so a late thread touches nothing but the shared state.
-    struct State {
-        std::mutex mutex;
-        QEventLoop* waiter = nullptr;
-        bool finished = false;
-    };
-    auto state = std::make_shared<State>();
-    QEventLoop loop;
-    state->waiter = &loop;
-    std::thread([state, work = std::move(work)] {
+    auto holder = std::make_unique<QObject>();
+    QTimer::singleShot(0, holder.get(), std::move(what));
+    return holder;
+}
+
+struct ThreadedCall::Link {
+    std::mutex mutex;
+    ThreadedCall* owner = nullptr;
+};
+
+ThreadedCall::ThreadedCall(std::function<void()> work, std::function<void()> then)
+    : m_link(std::make_shared<Link>())
+    , m_then(std::move(then))
+{
+    m_link->owner = this;
+    // The thread hands back through a queued call, and only while the owner
+    // lives: the owner clears itself under the mutex before it goes, and a
+    // call queued before that is dropped with the owner's pending events.
+    std::thread([link = m_link, work = std::move(work)] {
         work();
-        std::lock_guard<std::mutex> lock(state->mutex);
-        state->finished = true;
-        if (state->waiter)
-            QMetaObject::invokeMethod(state->waiter, &QEventLoop::quit, Qt::QueuedConnection);
+        std::lock_guard<std::mutex> lock(link->mutex);
+        if (ThreadedCall* owner = link->owner) {
+            QMetaObject::invokeMethod(
+                owner,
+                [owner] {
+                    std::function<void()> then = std::move(owner->m_then);
+                    owner->m_then = nullptr;
+                    if (then)
+                        then();
+                },
+                Qt::QueuedConnection);
+        }
     }).detach();
+}
 
-    QTimer limit;
-    limit.setSingleShot(true);
-    limit.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
-    limit.start(limitMs);
-    loop.exec();
-
-    std::lock_guard<std::mutex> lock(state->mutex);
-    state->waiter = nullptr;
-    return state->finished;
+ThreadedCall::~ThreadedCall()
+{
+    std::lock_guard<std::mutex> lock(m_link->mutex);
+    m_link->owner = nullptr;
 }
 
 bool ParseDottedDecimal(const QString& text, quint32& address)
@@ -119,33 +156,66 @@ bool ParseDottedDecimal(const QString& text, quint32& address)
     return true;
 }
 
-bool IcmpEchoClient::resolve(const QString& host, quint32& address, QString* error)
+IcmpEchoClient::IcmpEchoClient() = default;
+
+IcmpEchoClient::~IcmpEchoClient() = default;
+
+void IcmpEchoClient::start(const QString& host, int timeoutMs, Done done)
 {
-    if (ParseDottedDecimal(host, address))
-        return true;
+    cancel();
+    m_done = std::move(done);
+    quint32 address = 0;
+    if (ParseDottedDecimal(host, address)) {
+        resolved(address, timeoutMs);
+        return;
+    }
     if (!isHostNameText(host)) {
-        if (error)
-            *error = QStringLiteral("\"%1\" is not an IPv4 address or a host name").arg(host);
-        return false;
+        const QString reason = QStringLiteral("\"%1\" is not an IPv4 address or a host name").arg(host);
+        m_step = RunLater([this, reason] { finish(Error, reason); });
+        return;
     }
     if (host == m_cachedHost && m_cachedAt.isValid() && m_cachedAt.elapsed() < kCacheMs) {
-        address = m_cachedAddress;
-        return true;
+        resolved(m_cachedAddress, timeoutMs);
+        return;
     }
-    if (!lookupName(host, resolveLimitMs, address, error))
-        return false;
-    m_cachedHost = host;
-    m_cachedAddress = address;
-    m_cachedAt.start();
-    return true;
+    m_step = std::make_unique<NameLookup>(host, resolveLimitMs,
+                                          [this, host, timeoutMs](bool ok, quint32 found, const QString& reason) {
+                                              if (!ok) {
+                                                  finish(Error, QStringLiteral("%1: %2").arg(host, reason));
+                                                  return;
+                                              }
+                                              m_cachedHost = host;
+                                              m_cachedAddress = found;
+                                              m_cachedAt.start();
+                                              resolved(found, timeoutMs);
+                                          });
 }
 
-IEchoClient::Result IcmpEchoClient::echo(const QString& host, int timeoutMs, QString* error)
+void IcmpEchoClient::resolved(quint32 address, int timeoutMs)
 {
-    quint32 target = 0;
-    if (!resolve(host, target, error))
-        return Error;
-    return SendOneEcho(target, timeoutMs, ++m_sequence, error);
+    // Called from the lookup's own answer: it goes once control is back in
+    // the event loop.
+    if (m_step)
+        m_step.release()->deleteLater();
+    m_step = StartOneEcho(address, timeoutMs, ++m_sequence, [this](Result r, const QString& e) { finish(r, e); });
+}
+
+void IcmpEchoClient::finish(Result result, const QString& error)
+{
+    // The step reports from inside its own handlers: it goes later, and the
+    // caller's done may start the next echo at once.
+    if (m_step)
+        m_step.release()->deleteLater();
+    Done done = std::move(m_done);
+    m_done = nullptr;
+    if (done)
+        done(result, error);
+}
+
+void IcmpEchoClient::cancel()
+{
+    m_step.reset();
+    m_done = nullptr;
 }
 
 } // namespace kv

@@ -2,15 +2,12 @@
 
 #include "common/Files.h"
 
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QSocketNotifier>
 #include <QTimer>
 
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
-#include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -90,80 +87,91 @@ bool readEchoReply(int fd, bool raw, quint32 target, quint16 id, quint16 seq)
     return false;
 }
 
+// One echo request on its socket, its reply waited for by a notifier and a
+// timer in the event loop; the socket closes with the object.
+class EchoWait : public QObject {
+public:
+    EchoWait(quint32 target, int timeoutMs, quint16 seq, IEchoClient::Done done)
+        : m_target(target)
+        , m_seq(seq)
+        , m_done(std::move(done))
+    {
+        QString error;
+        m_fd = openIcmpSocket(m_raw, &error);
+        if (m_fd < 0) {
+            m_later = RunLater([this, error] { report(IEchoClient::Error, error); });
+            return;
+        }
+        unsigned char packet[8 + kPayloadSize] = {};
+        packet[0] = kEchoRequest;
+        packet[4] = quint8(m_id >> 8);
+        packet[5] = quint8(m_id);
+        packet[6] = quint8(seq >> 8);
+        packet[7] = quint8(seq);
+        for (int i = 0; i < kPayloadSize; ++i)
+            packet[8 + i] = quint8('a' + i % 23);
+        const quint16 sum = internetChecksum(packet, int(sizeof packet));
+        packet[2] = quint8(sum >> 8);
+        packet[3] = quint8(sum);
+
+        sockaddr_in to;
+        std::memset(&to, 0, sizeof to);
+        to.sin_family = AF_INET;
+        to.sin_addr.s_addr = target;
+        if (::sendto(m_fd, packet, sizeof packet, 0, reinterpret_cast<sockaddr*>(&to), sizeof to) < 0) {
+            error = SystemReason(errno);
+            m_later = RunLater([this, error] { report(IEchoClient::Error, error); });
+            return;
+        }
+        // The window keeps painting and answering keys while the device is
+        // silent.
+        m_readable = std::make_unique<QSocketNotifier>(qintptr(m_fd), QSocketNotifier::Read);
+        connect(m_readable.get(), &QSocketNotifier::activated, this, [this] {
+            if (readEchoReply(m_fd, m_raw, m_target, m_id, m_seq))
+                report(IEchoClient::Reply, QString());
+        });
+        m_limit.setSingleShot(true);
+        m_limit.setTimerType(Qt::PreciseTimer);
+        connect(&m_limit, &QTimer::timeout, this, [this] { report(IEchoClient::Timeout, QString()); });
+        m_limit.start(timeoutMs);
+    }
+
+    ~EchoWait() override
+    {
+        m_readable.reset(); // before its socket closes
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+
+private:
+    // Once: whatever comes after the outcome is ignored.
+    void report(IEchoClient::Result result, const QString& error)
+    {
+        if (m_readable)
+            m_readable->setEnabled(false);
+        m_limit.stop();
+        IEchoClient::Done done = std::move(m_done);
+        m_done = nullptr;
+        if (done)
+            done(result, error);
+    }
+
+    int m_fd = -1;
+    bool m_raw = false;
+    const quint32 m_target;
+    const quint16 m_id = quint16(::getpid());
+    const quint16 m_seq;
+    IEchoClient::Done m_done;
+    std::unique_ptr<QSocketNotifier> m_readable;
+    QTimer m_limit;
+    std::unique_ptr<QObject> m_later;
+};
+
 } // namespace
 
-bool LookupIPv4Blocking(const std::string& name, quint32& address, QString* reason)
+std::unique_ptr<QObject> StartOneEcho(quint32 target, int timeoutMs, quint16 sequence, IEchoClient::Done done)
 {
-    addrinfo hints;
-    std::memset(&hints, 0, sizeof hints);
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_DGRAM;
-    addrinfo* res = nullptr;
-    const int rc = getaddrinfo(name.c_str(), nullptr, &hints, &res);
-    if (rc == 0 && res)
-        address = reinterpret_cast<sockaddr_in*>(res->ai_addr)->sin_addr.s_addr;
-    if (res)
-        freeaddrinfo(res);
-    if (rc != 0 && reason)
-        *reason = QString::fromLocal8Bit(gai_strerror(rc));
-    return rc == 0;
-}
-
-IEchoClient::Result SendOneEcho(quint32 target, int timeoutMs, quint16 seq, QString* error)
-{
-    using Result = IEchoClient::Result;
-    bool raw = false;
-    const int fd = openIcmpSocket(raw, error);
-    if (fd < 0)
-        return IEchoClient::Error;
-
-    const quint16 id = quint16(::getpid());
-    unsigned char packet[8 + kPayloadSize] = {};
-    packet[0] = kEchoRequest;
-    packet[4] = quint8(id >> 8);
-    packet[5] = quint8(id);
-    packet[6] = quint8(seq >> 8);
-    packet[7] = quint8(seq);
-    for (int i = 0; i < kPayloadSize; ++i)
-        packet[8 + i] = quint8('a' + i % 23);
-    const quint16 sum = internetChecksum(packet, int(sizeof packet));
-    packet[2] = quint8(sum >> 8);
-    packet[3] = quint8(sum);
-
-    sockaddr_in to;
-    std::memset(&to, 0, sizeof to);
-    to.sin_family = AF_INET;
-    to.sin_addr.s_addr = target;
-    QElapsedTimer clock;
-    clock.start();
-    if (::sendto(fd, packet, sizeof packet, 0, reinterpret_cast<sockaddr*>(&to), sizeof to) < 0) {
-        if (error)
-            *error = SystemReason(errno);
-        ::close(fd);
-        return IEchoClient::Error;
-    }
-
-    // The reply is waited for in the event loop: the window keeps painting
-    // and answering keys while the device is silent.
-    Result result = IEchoClient::Timeout;
-    {
-        QEventLoop loop;
-        QSocketNotifier readable(qintptr(fd), QSocketNotifier::Read);
-        QObject::connect(&readable, &QSocketNotifier::activated, &loop, [&] {
-            if (readEchoReply(fd, raw, target, id, seq)) {
-                result = IEchoClient::Reply;
-                loop.quit();
-            }
-        });
-        QTimer limit;
-        limit.setSingleShot(true);
-        limit.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
-        limit.start(int(qMax<qint64>(0, timeoutMs - clock.elapsed())));
-        loop.exec();
-    }
-    ::close(fd);
-    return result;
+    return std::make_unique<EchoWait>(target, timeoutMs, sequence, std::move(done));
 }
 
 } // namespace kv

@@ -8,14 +8,12 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QEventLoop>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
-#include <QTimer>
 
 namespace {
 
@@ -37,25 +35,13 @@ enum : int {
     HintUpdate = 1035,
     TxtDeviceNotFound = 1036,
     TxtCheckAddress = 1037,
+    TxtFirmwareMissing = 1195,
+    TxtJobFileMissing = 1196,
 };
 
 constexpr int kWidth = 449;
 constexpr int kAddressHeight = 49;
 constexpr int kOptionsHeight = 72;
-
-constexpr int kEchoTimeoutMs = 400;
-constexpr int kPingBudgetMs = 5000;
-constexpr int kRepliesWanted = 2;
-
-// Lets events run for ms milliseconds, so the dialog repaints and reacts
-// between echoes.  False when the loop ended early: the program's event
-// loops are being ended (it is quitting), and no loop runs any more.
-bool processEventsFor(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, [&loop] { loop.exit(1); });
-    return loop.exec() == 1;
-}
 
 } // namespace
 
@@ -124,6 +110,12 @@ TFBoot::TFBoot(kv::AppState& state, kv::UiServices& services, QWidget* parent)
 
     layoutPanels();
     Set_Lang();
+
+    if (m_services.echo) {
+        m_ping = std::make_unique<kv::PingJob>(*m_services.echo);
+        connect(m_ping.get(), &kv::PingJob::echoed, this, &TFBoot::PingReply);
+        connect(m_ping.get(), &kv::PingJob::finished, this, &TFBoot::PingFinished);
+    }
 }
 
 void TFBoot::Set_Lang()
@@ -244,59 +236,31 @@ void TFBoot::setPinging(bool on)
     Btn_Update->setEnabled(!on);
 }
 
-bool TFBoot::Send_Ping()
+void TFBoot::Send_Ping()
 {
     ping_res = 0;
     m_pingError.clear();
-    m_pingCancelled = false;
-    QElapsedTimer started;
-    started.start();
-    const QString host = AddressText();
-    if (!m_services.echo) {
+    if (!m_ping) {
         m_pingError = QStringLiteral("No echo service");
-        return false;
+        PingFinished(false);
+        return;
     }
-
     setPinging(true);
-    // The echo waits in the event loop, where anything may happen to the
-    // dialog: Cancel, keys, even its end.
-    const QPointer<TFBoot> alive(this);
-    int replies = 0;
-    for (;;) {
-        QString error;
-        const kv::IEchoClient::Result r = m_services.echo->echo(host, kEchoTimeoutMs, &error);
-        if (!alive)
-            return false;
-        if (r == kv::IEchoClient::Error) {
-            m_pingError = error;
-            setPinging(false);
-            return false;
-        }
-        PingReply(r);
-        // A short pause between the echoes, so that a device that answers
-        // at once is not flooded.
-        if (!processEventsFor(10))
-            m_pingCancelled = true; // the program is quitting
-        if (!alive)
-            return false;
-        if (m_pingCancelled)
-            break;
-        if (ping_res == 1 && ++replies >= kRepliesWanted)
-            break;
-        if (started.elapsed() > kPingBudgetMs)
-            break;
-    }
-    setPinging(false);
-    return !m_pingCancelled && ping_res == 1;
+    m_ping->start(AddressText());
 }
 
 void TFBoot::reject()
 {
-    m_pingCancelled = m_pinging;
+    // Cancel ends the ping at once; whatever the echo under way brings later
+    // is ignored.
+    if (m_pinging) {
+        m_ping->stop();
+        setPinging(false);
+    }
     QDialog::reject();
 }
 
-bool TFBoot::Compile_XML_Parameter(QString* error)
+kv::UpdateJobInput TFBoot::jobInput() const
 {
     kv::UpdateJobInput in;
     in.deviceAddress = AddressText();
@@ -304,26 +268,62 @@ bool TFBoot::Compile_XML_Parameter(QString* error)
     in.readBack = CB_Update_Option_Read_Back->isChecked();
     in.masterDir = m_state.MasterDir;
     in.activeProjectDir = m_state.ActiveProjectDir;
-    return kv::WriteUpdateJob(XML1, in, kv::UpdateJobPath(m_state.ExeDir), error);
+    return in;
+}
+
+bool TFBoot::Compile_XML_Parameter(QString* error)
+{
+    return kv::WriteUpdateJob(XML1, jobInput(), kv::UpdateJobPath(m_state.ExeDir), error);
+}
+
+bool TFBoot::jobFilesExist()
+{
+    // Else the updater would find the file missing only once it runs: an
+    // update that cannot succeed is not started.
+    const kv::UpdateJobInput in = jobInput();
+    for (const QString& file : kv::UpdateJobFiles(in)) {
+        if (QFileInfo(file).isFile())
+            continue;
+        const QString shown = QDir::toNativeSeparators(file);
+        if (file == kv::FirmwareImagePath(in.masterDir))
+            m_services.messages->error(this, m_state.Text(TxtFirmwareMissing).arg(shown, m_state.Text(TxtConfiguration)));
+        else
+            m_services.messages->error(this, m_state.Text(TxtJobFileMissing).arg(shown));
+        return false;
+    }
+    return true;
 }
 
 void TFBoot::Btn_UpdateClick()
 {
     if (m_pinging)
         return;
+    // Checked before the ping: nothing that cannot succeed is started, and
+    // the engineer learns it without waiting for the device.
+    if (!jobFilesExist()) {
+        emit updateEnded();
+        return;
+    }
+    Send_Ping();
+}
+
+void TFBoot::PingFinished(bool found)
+{
+    setPinging(false);
     const QPointer<TFBoot> alive(this);
-    const bool found = Send_Ping();
-    if (!alive || m_pingCancelled)
-        return; // closed during the ping: the engineer changed their mind
     if (!found) {
         if (ping_res == 2) {
             m_services.messages->warning(this, m_state.Text(TxtDeviceNotFound));
         } else {
             QString text = m_state.Text(TxtCheckAddress);
+            if (m_ping && !m_ping->error().isEmpty())
+                m_pingError = m_ping->error();
             if (!m_pingError.isEmpty())
                 text += QLatin1Char('\n') + m_pingError;
             m_services.messages->error(this, text);
         }
+        if (alive)
+            emit updateEnded();
         return;
     }
 
@@ -335,12 +335,12 @@ void TFBoot::Btn_UpdateClick()
     if (!Compile_XML_Parameter(&error)) {
         // The updater would run an old job or none: it is not started.
         m_services.messages->error(this, error);
-        return;
+    } else if (m_services.starter) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        m_services.starter->Start_Program(QDir::toNativeSeparators(kv::UpdaterProgramPath(m_state.ExeDir)),
+                                          QString(), false);
+        QGuiApplication::restoreOverrideCursor();
     }
-    if (!m_services.starter)
-        return;
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    m_services.starter->Start_Program(QDir::toNativeSeparators(kv::UpdaterProgramPath(m_state.ExeDir)), QString(),
-                                      false);
-    QGuiApplication::restoreOverrideCursor();
+    if (alive)
+        emit updateEnded();
 }

@@ -2,9 +2,13 @@
 #include <QDialog>
 #include <pugixml.hpp>
 
+#include <memory>
+
 #include "state/AppState.h"
 #include "common/UServices.h"
 #include "update/IcmpEcho.h"
+#include "update/PingJob.h"
+#include "update/UpdateJob.h"
 
 class QCheckBox;
 class QComboBox;
@@ -20,11 +24,18 @@ public:
     TFBoot(kv::AppState& state, kv::UiServices& services, QWidget* parent = nullptr);
     void Set_Lang();
 
-    // Pings the address of the four boxes; true when the last echo got a
-    // reply.  Leaves ping_res set.
-    bool Send_Ping();
+    // Starts the ping of the address of the four boxes; its end comes to
+    // PingFinished.  Sets ping_res to 0.
+    void Send_Ping();
+    // After every echo of the ping: sets ping_res.
     void PingReply(kv::IEchoClient::Result result);
+    // The rest of an update once its ping ended by itself: the message of a
+    // device not found, or the job file and the updater.
+    void PingFinished(bool found);
+    // Checks the files the job names, then starts the ping; returns at once.
     void Btn_UpdateClick();
+    // True from the press of Btn_Update until its ping ends or is cancelled.
+    bool Pinging() const { return m_pinging; }
     // Writes the updater's job file from the dialog's values; false with the
     // file name and reason in *error.
     bool Compile_XML_Parameter(QString* error = nullptr);
@@ -38,6 +49,11 @@ public:
     // Reason of the last echo error, shown under message 1037.
     QString PingError() const { return m_pingError; }
 
+signals:
+    // A press of Btn_Update has run its course (its message shown, or the
+    // updater started and awaited); not after Cancel.
+    void updateEnded();
+
 public slots:
     void reject() override;
 
@@ -50,13 +66,15 @@ private:
     void layoutPanels();
     void setPinging(bool on);
     void focusBox(QLineEdit* box);
+    kv::UpdateJobInput jobInput() const;
+    bool jobFilesExist();
 
     kv::AppState& m_state;
     kv::UiServices& m_services;
     pugi::xml_document XML1;
     QString m_pingError;
     bool m_pinging = false;
-    bool m_pingCancelled = false;
+    std::unique_ptr<kv::PingJob> m_ping;
 
     QWidget* P_Title = nullptr;
     QWidget* P_IP_Address = nullptr;

@@ -51,6 +51,26 @@ QString UpdateJobPath(const QString& exeDir)
     return exeDir + QLatin1Char('/') + UpdateJobFileName;
 }
 
+QString FirmwareImagePath(const QString& masterDir)
+{
+    return masterDir + QStringLiteral("/Img52013.sim");
+}
+
+QString ConfigurationImagePath(const QString& activeProjectDir)
+{
+    return activeProjectDir + QStringLiteral("/bin/bank.bin");
+}
+
+QStringList UpdateJobFiles(const UpdateJobInput& in)
+{
+    QStringList files;
+    if (in.updateOption == 0 || in.updateOption == 1)
+        files << FirmwareImagePath(in.masterDir);
+    if (in.updateOption == 0 || in.updateOption == 2)
+        files << ConfigurationImagePath(in.activeProjectDir);
+    return files;
+}
+
 void Compile_XML_Parameter(pugi::xml_document& doc, const UpdateJobInput& in)
 {
     doc.reset();
@@ -71,14 +91,14 @@ void Compile_XML_Parameter(pugi::xml_document& doc, const UpdateJobInput& in)
         // The firmware restarts the application itself only when no
         // configuration follows it.
         appendOperation(operations,
-                        {QDir::toNativeSeparators(in.masterDir + QStringLiteral("/Img52013.sim")), "0x8000", "1", "1",
-                         "0x78100", in.updateOption == 1 ? "1" : "0"},
+                        {QDir::toNativeSeparators(FirmwareImagePath(in.masterDir)), "0x8000", "1", "1", "0x78100",
+                         in.updateOption == 1 ? "1" : "0"},
                         in.readBack);
     }
     if (in.updateOption == 0 || in.updateOption == 2) {
         appendOperation(operations,
-                        {QDir::toNativeSeparators(in.activeProjectDir + QStringLiteral("/bin/bank.bin")), "0x58000", "2",
-                         "0", "0x50100", "1"},
+                        {QDir::toNativeSeparators(ConfigurationImagePath(in.activeProjectDir)), "0x58000", "2", "0",
+                         "0x50100", "1"},
                         in.readBack);
     }
 }

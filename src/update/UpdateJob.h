@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <QStringList>
 #include <pugixml.hpp>
 
 namespace kv {
@@ -19,6 +20,13 @@ inline const QString UpdateJobFileName = QStringLiteral("Ethernet_Update.xml");
 // The updater program beside the configurator, with the platform's suffix.
 QString UpdaterProgramPath(const QString& exeDir);
 QString UpdateJobPath(const QString& exeDir);
+
+// The files the job hands to the updater, in the order of its operations:
+// the firmware image (options 0 and 1), then the configuration image
+// (options 0 and 2).
+QString FirmwareImagePath(const QString& masterDir);
+QString ConfigurationImagePath(const QString& activeProjectDir);
+QStringList UpdateJobFiles(const UpdateJobInput& in);
 
 // Empties doc and builds the job document in it (Compile_XML_Parameter).
 void Compile_XML_Parameter(pugi::xml_document& doc, const UpdateJobInput& in);

@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include "TestFiles.h"
+#include "helpers/EchoOnce.h"
 
 #include "app/UTessaraneFirmWare.h"
 #include "update/IcmpEcho.h"
@@ -26,7 +27,7 @@ void TestUpdateMainWindow::updateDeviceStep()
 {
     kv::IcmpEchoClient echo;
     QString probe;
-    if (echo.echo(QStringLiteral("127.0.0.1"), 400, &probe) == kv::IEchoClient::Error)
+    if (kvtest::echoOnce(echo, QStringLiteral("127.0.0.1"), 400, &probe) == kv::IEchoClient::Error)
         QSKIP(qPrintable(QStringLiteral("this machine allows no ICMP socket to this user: ") + probe));
 
     QTemporaryDir dir;
@@ -65,8 +66,10 @@ void TestUpdateMainWindow::updateDeviceStep()
         const char* parts[] = {"127", "0", "0", "1"};
         for (int i = 0; i < 4; ++i)
             boot->findChild<QLineEdit*>(QLatin1String(names[i]))->setText(QLatin1String(parts[i]));
+        // The dialog stays open through the update; it is closed once the
+        // press has run its course.
+        connect(boot, &TFBoot::updateEnded, boot, &TFBoot::reject);
         boot->Btn_UpdateClick();
-        boot->reject();
     });
     window.Btn_Click(window.findChild<QPushButton*>(QStringLiteral("Btn_CreateBin")));
     qunsetenv("KV_UPDATER_AUTOCLOSE_MS");

@@ -11,24 +11,42 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
 
-// Answers from a script, then with `fallback`; records every host.
+// Answers from a script, then with `fallback`, each answer from the event
+// loop as a real echo does; records every host.
 class ScriptedEcho : public kv::IEchoClient {
 public:
-    Result echo(const QString& host, int timeoutMs, QString* error) override
+    ScriptedEcho()
     {
+        m_answer.setSingleShot(true);
+        QObject::connect(&m_answer, &QTimer::timeout, [this] {
+            Done done = std::move(m_done);
+            m_done = nullptr;
+            if (done)
+                done(m_result, m_result == Error ? reason : QString());
+        });
+    }
+    void start(const QString& host, int timeoutMs, Done done) override
+    {
+        cancel();
         hosts << host;
         timeouts << timeoutMs;
         if (onEcho)
-            onEcho();
-        const Result r = script.isEmpty() ? fallback : script.takeFirst();
-        if (r == Error && error)
-            *error = reason;
-        return r;
+            onEcho(); // what it queues comes before the answer
+        m_result = script.isEmpty() ? fallback : script.takeFirst();
+        m_done = std::move(done);
+        m_answer.start(0);
+    }
+    void cancel() override
+    {
+        m_answer.stop();
+        m_done = nullptr;
     }
     QList<Result> script;
     Result fallback = Reply;
@@ -36,6 +54,11 @@ public:
     QStringList hosts;
     QList<int> timeouts;
     std::function<void()> onEcho;
+
+private:
+    QTimer m_answer;
+    Result m_result = Reply;
+    Done m_done;
 };
 
 // Counts the echoes of another client; waiting is true while one waits.
@@ -45,18 +68,26 @@ public:
         : m_inner(inner)
     {
     }
-    Result echo(const QString& host, int timeoutMs, QString* error) override
+    void start(const QString& host, int timeoutMs, Done done) override
     {
         ++calls;
         lastError.clear();
         waiting = true;
-        const Result r = m_inner.echo(host, timeoutMs, &lastError);
+        m_inner.start(host, timeoutMs, [this, done](Result r, const QString& error) {
+            waiting = false;
+            lastError = error;
+            done(r, error);
+        });
+    }
+    void cancel() override
+    {
+        if (waiting)
+            ++cancelled;
         waiting = false;
-        if (error)
-            *error = lastError;
-        return r;
+        m_inner.cancel();
     }
     int calls = 0;
+    int cancelled = 0; // echoes cancelled while they waited
     bool waiting = false;
     QString lastError;
 
@@ -95,6 +126,13 @@ struct BootFixture {
         state.CreateWorkspace();
         state.OpenProject(QStringLiteral("Plant"));
         QDir().mkpath(state.ActiveProjectDir + QStringLiteral("/bin"));
+        // The files the job names, where the folder has none: the firmware
+        // image delivered in MASTER and the image that step 5 compiled.
+        for (const QString& file : {firmware(), bank()}) {
+            QFile f(file);
+            if (!f.exists() && f.open(QIODevice::WriteOnly))
+                f.write("image");
+        }
         state.Settings.LastIpAddress = QStringLiteral("127.0.0.1");
         services.messages = &messages;
         services.echo = echo ? echo : &scripted;
@@ -125,4 +163,24 @@ struct BootFixture {
             + QLatin1Char('|') + box(4)->text();
     }
     QString jobPath() const { return state.ExeDir + QStringLiteral("/Ethernet_Update.xml"); }
+    QString firmware() const { return state.MasterDir + QStringLiteral("/Img52013.sim"); }
+    QString bank() const { return state.ActiveProjectDir + QStringLiteral("/bin/bank.bin"); }
+
+    // Presses Update as the engineer does and waits until that press has run
+    // its course (or at most limitMs), then lets the events it left run out.
+    // False when it did not end.
+    bool runUpdate(int limitMs = 20000)
+    {
+        QSignalSpy ended(boot.get(), &TFBoot::updateEnded);
+        boot->Btn_UpdateClick();
+        const bool done = !ended.isEmpty() || ended.wait(limitMs);
+        settle();
+        return done;
+    }
+    // Runs the event loop out: queued calls, timers due, deferred deletes.
+    static void settle()
+    {
+        QTest::qWait(30);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 };

@@ -1,9 +1,8 @@
 #include "update/BootFixture.h"
 
 #include "common/XmlUtil.h"
+#include "helpers/EchoOnce.h"
 #include "helpers/SilentLoopback.h"
-
-#include <QElapsedTimer>
 
 using Result = kv::IEchoClient::Result;
 Q_DECLARE_METATYPE(QList<kv::IEchoClient::Result>)
@@ -26,14 +25,19 @@ private slots:
     void jobFileCannotBeWritten();
     void cancelDuringThePing();
     void dialogGoneDuringThePing();
+    void missingFileStartsNothing_data();
+    void missingFileStartsNothing();
     void realEcho_data();
     void realEcho();
     void silentDeviceLeavesTheWindowAlive();
-    void escapeWhileAnEchoWaits();
+    void cancelInTheMiddleOfAnEcho_data();
+    void cancelInTheMiddleOfAnEcho();
+    void cancelledEchoNeverReports_data();
+    void cancelledEchoNeverReports();
     void hostNamesResolveInTheEventLoop_data();
     void hostNamesResolveInTheEventLoop();
-    void blockingCallWaitedForInTheEventLoop_data();
-    void blockingCallWaitedForInTheEventLoop();
+    void threadedCallHandsBackToTheEventLoop_data();
+    void threadedCallHandsBackToTheEventLoop();
 };
 
 void TestBoot::lastAddressSplitsIntoTheBoxes_data()
@@ -190,7 +194,7 @@ void TestBoot::pingOutcomes()
     f.scripted.fallback = Result(fallback);
     f.show();
     f.setBoxes(QStringLiteral("127"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("01"));
-    f.boot->Btn_UpdateClick();
+    QVERIFY(f.runUpdate());
 
     QCOMPARE(f.boot->ping_res, pingRes);
     if (echoes < 0)
@@ -226,7 +230,7 @@ void TestBoot::successRemembersTheChoices()
     f.setBoxes(QStringLiteral("127"), QStringLiteral(" 0"), QStringLiteral("0"), QStringLiteral("2"));
     f.child<QComboBox>("CB_Update_Options")->setCurrentIndex(1);
     f.child<QCheckBox>("CB_Update_Option_Read_Back")->setChecked(true);
-    f.boot->Btn_UpdateClick();
+    QVERIFY(f.runUpdate());
 
     QVERIFY(f.messages.log.isEmpty());
     QCOMPARE(f.state.Settings.LastIpAddress, QStringLiteral("127. 0.0.2"));
@@ -264,7 +268,7 @@ void TestBoot::jobFileCannotBeWritten()
     f.show();
     f.setBoxes(QStringLiteral("127"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("3"));
     f.child<QComboBox>("CB_Update_Options")->setCurrentIndex(2);
-    f.boot->Btn_UpdateClick();
+    QVERIFY(f.runUpdate());
 
     QCOMPARE(f.messages.log.size(), 1);
     QCOMPARE(f.messages.log[0].kind, QStringLiteral("error"));
@@ -288,10 +292,12 @@ void TestBoot::cancelDuringThePing()
     };
     f.show();
     f.boot->Btn_UpdateClick();
+    QTRY_VERIFY(!f.boot->isVisible());
+    QTest::qWait(100); // long enough for further echoes, if any came
+    f.settle();
 
     QVERIFY(updateDisabled);
     QVERIFY(boxesLocked);
-    QVERIFY(!f.boot->isVisible());
     QCOMPARE(f.scripted.hosts.size(), 3);
     QVERIFY(f.messages.log.isEmpty());
     QVERIFY(f.recording.calls.isEmpty());
@@ -309,12 +315,68 @@ void TestBoot::dialogGoneDuringThePing()
     };
     f.show();
     f.boot->Btn_UpdateClick();
+    QTRY_VERIFY(!f.boot);
+    QTest::qWait(100);
+    f.settle();
 
-    QVERIFY(!f.boot);
     QCOMPARE(f.scripted.hosts.size(), 2);
     QVERIFY(f.messages.log.isEmpty());
     QVERIFY(f.recording.calls.isEmpty());
     QVERIFY(!QFileInfo::exists(f.jobPath()));
+}
+
+// A job that names a file which is not there is not started: the message
+// names the file, and nothing is pinged, stored, written or started.
+void TestBoot::missingFileStartsNothing_data()
+{
+    QTest::addColumn<int>("option");
+    QTest::addColumn<bool>("firmware"); // present in MASTER
+    QTest::addColumn<bool>("bank");     // present in the project's bin folder
+    QTest::addColumn<QString>("missing"); // "firmware", "bank" or empty: the update runs
+    QTest::newRow("new workspace, firmware and configuration") << 0 << false << true << "firmware";
+    QTest::newRow("firmware only, none in MASTER") << 1 << false << true << "firmware";
+    QTest::newRow("no image, firmware and configuration") << 0 << true << false << "bank";
+    QTest::newRow("configuration only, no image") << 2 << true << false << "bank";
+    QTest::newRow("configuration only needs no firmware") << 2 << false << true << "";
+}
+
+void TestBoot::missingFileStartsNothing()
+{
+    QFETCH(int, option);
+    QFETCH(bool, firmware);
+    QFETCH(bool, bank);
+    QFETCH(QString, missing);
+    BootFixture f;
+    if (!firmware)
+        QVERIFY(QFile::remove(f.firmware()));
+    if (!bank)
+        QVERIFY(QFile::remove(f.bank()));
+    f.show();
+    f.child<QComboBox>("CB_Update_Options")->setCurrentIndex(option);
+    f.setBoxes(QStringLiteral("127"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("9"));
+    QVERIFY(f.runUpdate());
+
+    if (missing.isEmpty()) {
+        QVERIFY(f.messages.log.isEmpty());
+        QCOMPARE(f.recording.calls.size(), 1);
+        return;
+    }
+    QCOMPARE(f.messages.log.size(), 1);
+    QCOMPARE(f.messages.log[0].kind, QStringLiteral("error"));
+    const QString file = QDir::toNativeSeparators(missing == QLatin1String("firmware") ? f.firmware() : f.bank());
+    QCOMPARE(f.messages.log[0].text,
+             missing == QLatin1String("firmware")
+                 ? QStringLiteral("The firmware image %1 does not exist, so the update cannot run. Nothing was "
+                                  "started. To update only the configuration, choose \"Configuration\".")
+                       .arg(file)
+                 : QStringLiteral("The file %1 does not exist, so the update cannot run. Nothing was started.")
+                       .arg(file));
+    QVERIFY(f.scripted.hosts.isEmpty());
+    QVERIFY(!QFileInfo::exists(f.jobPath()));
+    QVERIFY(f.recording.calls.isEmpty());
+    QCOMPARE(f.state.Settings.LastIpAddress, QStringLiteral("127.0.0.1"));
+    QVERIFY(f.child<QPushButton>("Btn_Update")->isEnabled());
+    QVERIFY(!f.box(1)->isReadOnly());
 }
 
 void TestBoot::realEcho_data()
@@ -352,21 +414,22 @@ void TestBoot::realEcho()
     BootFixture f(&counting);
     f.show();
     f.setBoxes(boxes[0], boxes[1], boxes[2], boxes[3]);
-    const bool result = f.boot->Send_Ping();
-    if (needsSocket && !result && f.boot->PingError().startsWith(QLatin1String("No ICMP socket")))
-        QSKIP(qPrintable(QStringLiteral("this machine allows no ICMP socket to this user: ") + f.boot->PingError()));
-    QCOMPARE(result, found);
+    QVERIFY(f.runUpdate());
+    if (needsSocket && counting.lastError.startsWith(QLatin1String("No ICMP socket")))
+        QSKIP(qPrintable(QStringLiteral("this machine allows no ICMP socket to this user: ") + counting.lastError));
     if (found) {
+        QVERIFY2(f.messages.log.isEmpty(), qPrintable(f.messages.texts().join(QLatin1Char('\n'))));
         QCOMPARE(f.boot->ping_res, 1);
         QCOMPARE(counting.calls, 2); // two replies end the ping
+        QCOMPARE(f.recording.calls.size(), 1);
     } else {
         QCOMPARE(f.boot->ping_res, 0);
         QCOMPARE(counting.calls, 1);
         QVERIFY(!f.boot->PingError().isEmpty());
-        f.boot->Btn_UpdateClick();
         QCOMPARE(f.messages.log.size(), 1);
         QCOMPARE(f.messages.log[0].kind, QStringLiteral("error"));
-        QVERIFY(f.messages.log[0].text.startsWith(QStringLiteral("Error!!! Check the Ip Address\n")));
+        QCOMPARE(f.messages.log[0].text, QStringLiteral("Error!!! Check the Ip Address\n") + f.boot->PingError());
+        QVERIFY(f.recording.calls.isEmpty());
     }
 }
 
@@ -395,9 +458,9 @@ struct SilentDeviceFixture {
     }
 };
 
-// A whole ping of a device that never answers: the echoes wait in the event
-// loop, so timers, queued calls and keys go on while they wait, and the
-// outcome is the one of a silent device.
+// A whole ping of a device that never answers: the echoes wait in the
+// event loop, so timers, queued calls and keys go on while they wait, and
+// the outcome is the one of a silent device.
 void TestBoot::silentDeviceLeavesTheWindowAlive()
 {
     SilentDeviceFixture s;
@@ -419,9 +482,8 @@ void TestBoot::silentDeviceLeavesTheWindowAlive()
         QTimer::singleShot(50, s.f.boot.get(),
                            [&] { hoppedWhileWaiting = s.counting.waiting && s.f.box(2)->hasFocus(); });
     });
-    s.f.boot->Btn_UpdateClick();
+    QVERIFY(s.f.runUpdate());
     tick.stop();
-    QCoreApplication::processEvents();
 
     if (!s.noSocket().isEmpty())
         QSKIP(qPrintable(s.noSocket()));
@@ -441,32 +503,106 @@ void TestBoot::silentDeviceLeavesTheWindowAlive()
     QVERIFY(s.f.child<QPushButton>("Btn_Update")->isEnabled());
 }
 
-// Escape while an echo waits closes the dialog at once; the ping ends with
-// that echo, silently.
-void TestBoot::escapeWhileAnEchoWaits()
+// Escape or Cancel while an echo waits closes the dialog at once and ends
+// the ping there: the modal run of the dialog is over, so the next click on
+// step 5, made while that echo would still be waiting, opens the dialog
+// again.  Nothing of the abandoned echo comes back later.
+void TestBoot::cancelInTheMiddleOfAnEcho_data()
 {
+    QTest::addColumn<bool>("escape"); // else a click on Cancel
+    QTest::newRow("Escape") << true;
+    QTest::newRow("Cancel") << false;
+}
+
+void TestBoot::cancelInTheMiddleOfAnEcho()
+{
+    QFETCH(bool, escape);
     SilentDeviceFixture s;
     if (!s.net.skip.isEmpty())
         QSKIP(qPrintable(s.net.skip));
     QVERIFY(s.active);
-    bool waiting = false, hiddenAtOnce = false;
-    QTimer::singleShot(100, s.f.boot.get(), [&] {
+    TFBoot* boot = s.f.boot.get();
+    bool waiting = false, hiddenAtOnce = false, endedAtOnce = false, secondShown = false;
+    int secondResult = -1;
+    QTimer::singleShot(150, boot, [&] {
         waiting = s.counting.waiting;
-        QTest::keyClick(s.f.box(1), Qt::Key_Escape);
-        hiddenAtOnce = !s.f.boot->isVisible();
+        if (escape)
+            QTest::keyClick(s.f.box(1), Qt::Key_Escape);
+        else
+            QTest::mouseClick(s.f.child<QPushButton>("Btn_Cancel"), Qt::LeftButton);
+        hiddenAtOnce = !boot->isVisible();
+        endedAtOnce = !boot->Pinging() && !s.counting.waiting && s.counting.cancelled == 1;
+        // The engineer clicks step 5 again 20 ms later, long before the
+        // echo's 400 ms are over.
+        QTimer::singleShot(20, boot, [&] {
+            QTimer::singleShot(0, boot, [&] {
+                secondShown = boot->isVisible();
+                boot->reject();
+            });
+            secondResult = boot->exec();
+        });
     });
-    s.f.boot->Btn_UpdateClick();
-    QCoreApplication::processEvents();
+    QTimer::singleShot(0, boot, [&] { boot->Btn_UpdateClick(); });
+    const int first = boot->exec();
+    QTRY_VERIFY(secondResult != -1);
+    QTest::qWait(600); // past the abandoned echo's time-out
+    s.f.settle();
 
     if (!s.noSocket().isEmpty())
         QSKIP(qPrintable(s.noSocket()));
     QVERIFY(waiting);
     QVERIFY(hiddenAtOnce);
+    QVERIFY(endedAtOnce);
+    QCOMPARE(first, int(QDialog::Rejected));
+    QVERIFY(secondShown);
+    QCOMPARE(secondResult, int(QDialog::Rejected));
     QCOMPARE(s.counting.calls, 1);
+    QCOMPARE(s.f.boot->ping_res, 0);
     QVERIFY(s.f.messages.log.isEmpty());
     QVERIFY(!QFileInfo::exists(s.f.jobPath()));
     QVERIFY(s.f.recording.calls.isEmpty());
     QVERIFY(!s.f.box(1)->isReadOnly());
+    QVERIFY(s.f.child<QPushButton>("Btn_Update")->isEnabled());
+}
+
+// The client itself: an echo cancelled right after its start never reports,
+// even when its reply is already on the way (loopback answers at once) or
+// its name is still being looked up; the client then serves the next echo.
+void TestBoot::cancelledEchoNeverReports_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<bool>("silent"); // in a namespace of the test's own
+    QTest::newRow("reply on its way") << "127.0.0.1" << false;
+    QTest::newRow("name being looked up") << "localhost" << true;
+}
+
+void TestBoot::cancelledEchoNeverReports()
+{
+    QFETCH(QString, host);
+    QFETCH(bool, silent);
+    std::unique_ptr<kvtest::SilentLoopback> net;
+    if (silent) {
+        net = std::make_unique<kvtest::SilentLoopback>();
+        if (!net->skip.isEmpty())
+            QSKIP(qPrintable(net->skip));
+    }
+    kv::IcmpEchoClient client;
+    QString error;
+    if (kvtest::echoOnce(client, QStringLiteral("127.0.0.1"), 400, &error) == Result::Error)
+        QSKIP(qPrintable(QStringLiteral("this machine allows no ICMP socket to this user: ") + error));
+
+    int reports = 0;
+    client.start(host, 400, [&](Result, const QString&) { ++reports; });
+    client.cancel();
+    QTest::qWait(600);
+    QCOMPARE(reports, 0);
+    // A start while an echo waits replaces it: one report, the second's.
+    QList<QString> hosts;
+    client.start(host, 400, [&](Result, const QString&) { hosts << QStringLiteral("first"); });
+    client.start(QStringLiteral("127.0.0.1"), 400, [&](Result, const QString&) { hosts << QStringLiteral("second"); });
+    QTRY_VERIFY(!hosts.isEmpty());
+    QTest::qWait(600);
+    QCOMPARE(hosts, QList<QString>{QStringLiteral("second")});
 }
 
 void TestBoot::hostNamesResolveInTheEventLoop_data()
@@ -480,8 +616,9 @@ void TestBoot::hostNamesResolveInTheEventLoop_data()
     QTest::newRow("unresolvable") << "device.invalid" << int(Result::Error) << "device.invalid: ";
 }
 
-// The name is looked up while the event loop runs: a call queued before the
-// echo runs during it, even when the lookup fails and nothing is sent.
+// The name is looked up in the background: start returns at once, and the
+// outcome comes from the event loop, the name service's own reason with a
+// name that does not resolve.
 void TestBoot::hostNamesResolveInTheEventLoop()
 {
     QFETCH(QString, host);
@@ -493,13 +630,19 @@ void TestBoot::hostNamesResolveInTheEventLoop()
         QSKIP(qPrintable(net.skip));
     kv::IcmpEchoClient client;
     for (int round = 0; round < 2; ++round) { // the second time from the cache, for a found name
-        bool ranDuringTheEcho = false;
-        QTimer::singleShot(0, [&] { ranDuringTheEcho = true; });
+        bool reported = false, reportedInsideStart = false;
+        Result r = Result::Reply;
         QString error;
-        const Result r = client.echo(host, 400, &error);
+        client.start(host, 400, [&](Result got, const QString& e) {
+            reported = true;
+            r = got;
+            error = e;
+        });
+        reportedInsideStart = reported;
+        QTRY_VERIFY_WITH_TIMEOUT(reported, 5000);
         if (error.startsWith(QLatin1String("No ICMP socket")))
             QSKIP(qPrintable(QStringLiteral("this machine allows no ICMP socket to this user: ") + error));
-        QVERIFY(ranDuringTheEcho);
+        QVERIFY(!reportedInsideStart);
         QCOMPARE(int(r), result);
         if (errorStart.isEmpty()) {
             QVERIFY2(error.isEmpty(), qPrintable(error));
@@ -512,41 +655,47 @@ void TestBoot::hostNamesResolveInTheEventLoop()
     }
 }
 
-// The helper under the name lookup (and the Windows echo): events flow while
-// the blocking call runs on its thread, and a call that ends after the
-// waiter gave up finishes there without waking a loop that is gone.
-void TestBoot::blockingCallWaitedForInTheEventLoop_data()
+// The helper under the Windows echo: the blocking call runs on its thread
+// while events flow, `then` runs on the caller's thread, and a call whose
+// owner is gone finishes on its thread without handing anything back.
+void TestBoot::threadedCallHandsBackToTheEventLoop_data()
 {
-    QTest::addColumn<bool>("givenUp");
-    QTest::newRow("ends in time") << false;
-    QTest::newRow("ends after the waiter gave up") << true;
+    QTest::addColumn<bool>("ownerGone");
+    QTest::newRow("owner waits") << false;
+    QTest::newRow("owner gone first") << true;
 }
 
-void TestBoot::blockingCallWaitedForInTheEventLoop()
+void TestBoot::threadedCallHandsBackToTheEventLoop()
 {
-    QFETCH(bool, givenUp);
+    QFETCH(bool, ownerGone);
     auto go = std::make_shared<QSemaphore>();
     auto ended = std::make_shared<QSemaphore>();
     auto written = std::make_shared<int>(0);
-    bool queuedRan = false;
-    QTimer::singleShot(0, [&] {
-        queuedRan = true;
-        if (!givenUp)
-            go->release();
-    });
-    const bool finished = kv::WaitInEventLoop(
+    bool thenRan = false;
+    QThread* thenThread = nullptr;
+    auto call = std::make_unique<kv::ThreadedCall>(
         [go, ended, written] {
             go->acquire();
             *written = 1;
             ended->release();
         },
-        givenUp ? 50 : 60000);
-    QVERIFY(queuedRan);
-    QCOMPARE(finished, !givenUp);
+        [&] {
+            thenRan = true;
+            thenThread = QThread::currentThread();
+        });
+    bool queuedRan = false;
+    QTimer::singleShot(0, [&] { queuedRan = true; });
+    QTRY_VERIFY(queuedRan); // events flow while the call blocks
+    QVERIFY(!thenRan);
+    if (ownerGone)
+        call.reset();
     go->release();
     QVERIFY(ended->tryAcquire(1, 10000));
     QCOMPARE(*written, 1);
-    QTest::qWait(50); // whatever the late thread might post is delivered
+    QTest::qWait(50); // whatever the thread handed back is delivered
+    QCOMPARE(thenRan, !ownerGone);
+    if (!ownerGone)
+        QCOMPARE(thenThread, QThread::currentThread());
 }
 
 QTEST_MAIN(TestBoot)

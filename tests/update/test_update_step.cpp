@@ -3,6 +3,8 @@
 
 #include "update/UpdateJob.h"
 
+#include "helpers/EchoOnce.h"
+
 // The update step as the engineer runs it: a real ping of 127.0.0.1, the
 // job file beside the configurator, and the stand-in updater started and
 // awaited.  The updater closes by itself and reports what it found.
@@ -16,7 +18,7 @@ void TestUpdateStep::wholeStepOnLoopback()
 {
     kv::IcmpEchoClient echo;
     QString probeError;
-    if (echo.echo(QStringLiteral("127.0.0.1"), 400, &probeError) == kv::IEchoClient::Error)
+    if (kvtest::echoOnce(echo, QStringLiteral("127.0.0.1"), 400, &probeError) == kv::IEchoClient::Error)
         QSKIP(qPrintable(QStringLiteral("this machine allows no ICMP socket to this user: ") + probeError));
 
     UpdaterFixture u;
@@ -30,7 +32,10 @@ void TestUpdateStep::wholeStepOnLoopback()
     f.show();
     QCOMPARE(f.boxes(), QStringLiteral("127|0|0|1"));
     f.child<QCheckBox>("CB_Update_Option_Read_Back")->setChecked(true);
+    QSignalSpy ended(f.boot.get(), &TFBoot::updateEnded);
     QTest::mouseClick(f.child<QPushButton>("Btn_Update"), Qt::LeftButton);
+    QVERIFY(ended.wait(20000));
+    f.settle();
     qunsetenv("KV_UPDATER_AUTOCLOSE_MS");
     qunsetenv("KV_UPDATER_REPORT");
 

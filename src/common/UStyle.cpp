@@ -73,14 +73,19 @@ void StyleCodeLabel(QLabel* label)
     label->adjustSize();
 }
 
-void StyleDescriptionLabel(QLabel* label)
+void StyleBoldLabel(QLabel* label, const QColor& colour)
 {
     QFont f = label->font();
     f.setBold(true);
     label->setFont(f);
     QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, QColor(128, 128, 128));
+    pal.setColor(QPalette::WindowText, colour);
     label->setPalette(pal);
+}
+
+void StyleDescriptionLabel(QLabel* label)
+{
+    StyleBoldLabel(label, QColor(128, 128, 128));
     label->adjustSize();
 }
 

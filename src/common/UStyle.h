@@ -36,6 +36,8 @@ QLabel* NamedLabel(QWidget* parent, const char* name, int left, int top);
 // click on a label or an image.
 bool IsClickInside(QObject* watched, class QEvent* event);
 void StyleDescriptionLabel(QLabel* label);
+// A label in bold, in the colour given.
+void StyleBoldLabel(QLabel* label, const QColor& colour);
 
 enum class Glyph { None, Ok, Cancel, New, Open, Settings, Params, Table, Document, Update, Info, Options,
                    Close, Delete, Insert, Copy, Paste, Previous, Next, Collapse, Expand, Search };

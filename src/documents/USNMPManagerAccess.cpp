@@ -320,11 +320,13 @@ void TFSNMPManagerAccess::createActions()
         auto* a = new QAction(this);
         a->setObjectName(QString::fromLatin1(name));
         a->setShortcuts(QList<QKeySequence>(keys));
-        // Only while the grid (or an editor in it) has the focus; an open
-        // text editor takes its own copy, paste and undo keys first.
+        // Wherever the focus is in the dialog (the grid, a button just
+        // clicked, after a message box); an open text editor takes its own
+        // copy, paste and undo keys first.  Not in the results and browse
+        // windows, which are windows of their own.
         a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
         connect(a, &QAction::triggered, this, slot);
-        ACG_SNMP->addAction(a);
+        addAction(a);
         return a;
     };
     m_actUndo = action("Act_Undo", {QKeySequence::Undo}, &TFSNMPManagerAccess::undoOnce);

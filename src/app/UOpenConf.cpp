@@ -58,11 +58,12 @@ TFOpenConf::TFOpenConf(kv::AppState& state, kv::UiServices& services, QWidget* p
     row->addStretch(1);
     Btn_OK = new kv::StyledButton(QStringLiteral("Btn_OK"), buttons, kv::Glyph::Ok);
     Btn_OK->setFixedSize(110, 28);
-    Btn_OK->setAutoDefault(false);
+    // Enter opens the chosen configuration: on the list (which passes the
+    // key on to the dialog) and on OK; on Cancel it cancels.
+    Btn_OK->setDefault(true);
     connect(Btn_OK, &QPushButton::clicked, this, &QDialog::accept);
     Btn_Cancel = new kv::StyledButton(QStringLiteral("Btn_Cancel"), buttons, kv::Glyph::Cancel);
     Btn_Cancel->setFixedSize(110, 28);
-    Btn_Cancel->setAutoDefault(false);
     connect(Btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
     row->addWidget(Btn_OK);
     row->addWidget(Btn_Cancel);

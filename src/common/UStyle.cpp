@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QIconEngine>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -73,14 +74,19 @@ void StyleCodeLabel(QLabel* label)
     label->adjustSize();
 }
 
-void StyleDescriptionLabel(QLabel* label)
+void StyleBoldLabel(QLabel* label, const QColor& colour)
 {
     QFont f = label->font();
     f.setBold(true);
     label->setFont(f);
     QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, QColor(128, 128, 128));
+    pal.setColor(QPalette::WindowText, colour);
     label->setPalette(pal);
+}
+
+void StyleDescriptionLabel(QLabel* label)
+{
+    StyleBoldLabel(label, QColor(128, 128, 128));
     label->adjustSize();
 }
 
@@ -330,8 +336,76 @@ void PaintGlyph(QPainter& p, const QRectF& r, Glyph glyph, bool enabled)
         p.drawEllipse(QRectF(P(0.12, 0.12), P(0.62, 0.62)));
         p.drawLine(P(0.58, 0.58), P(0.88, 0.88));
         break;
+    case Glyph::Question: {
+        p.setPen(Qt::NoPen);
+        p.setBrush(c(30, 110, 190));
+        p.drawEllipse(QRectF(P(0.06, 0.06), P(0.94, 0.94)));
+        QPen mark(Qt::white, w * 0.11, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+        p.setPen(mark);
+        p.setBrush(Qt::NoBrush);
+        QPainterPath hook;
+        hook.moveTo(P(0.35, 0.38));
+        hook.cubicTo(P(0.35, 0.2), P(0.65, 0.2), P(0.65, 0.38));
+        hook.cubicTo(P(0.65, 0.5), P(0.5, 0.5), P(0.5, 0.6));
+        p.drawPath(hook);
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::white);
+        p.drawEllipse(P(0.5, 0.76), w * 0.07, h * 0.07);
+        break;
+    }
+    case Glyph::Warning: {
+        p.setPen(QPen(c(170, 110, 0), qMax<qreal>(1.0, w / 24.0), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setBrush(c(250, 190, 30));
+        p.drawPolygon(QPolygonF({P(0.5, 0.06), P(0.96, 0.9), P(0.04, 0.9)}));
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(40, 40, 40));
+        p.drawPolygon(QPolygonF({P(0.44, 0.33), P(0.56, 0.33), P(0.53, 0.64), P(0.47, 0.64)}));
+        p.drawEllipse(P(0.5, 0.76), w * 0.06, h * 0.06);
+        break;
+    }
+    case Glyph::Error: {
+        p.setPen(Qt::NoPen);
+        p.setBrush(c(200, 40, 30));
+        p.drawEllipse(QRectF(P(0.06, 0.06), P(0.94, 0.94)));
+        QPen cross(Qt::white, w * 0.12, Qt::SolidLine, Qt::RoundCap);
+        p.setPen(cross);
+        p.drawLine(P(0.32, 0.32), P(0.68, 0.68));
+        p.drawLine(P(0.68, 0.32), P(0.32, 0.68));
+        break;
+    }
     }
     p.restore();
+}
+
+namespace {
+
+// Paints the glyph at whatever size an icon is asked for.
+class GlyphIconEngine : public QIconEngine {
+public:
+    explicit GlyphIconEngine(Glyph glyph) : m_glyph(glyph) {}
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override
+    {
+        PaintGlyph(*painter, QRectF(rect), m_glyph, mode != QIcon::Disabled);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        QPixmap pm(size);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        paint(&p, QRect(QPoint(0, 0), size), mode, state);
+        return pm;
+    }
+    QIconEngine* clone() const override { return new GlyphIconEngine(m_glyph); }
+
+private:
+    Glyph m_glyph;
+};
+
+} // namespace
+
+QIcon GlyphIcon(Glyph glyph)
+{
+    return QIcon(new GlyphIconEngine(glyph));
 }
 
 } // namespace kv

@@ -1,5 +1,6 @@
 #pragma once
 #include <QColor>
+#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 #include <QWidget>
@@ -36,9 +37,12 @@ QLabel* NamedLabel(QWidget* parent, const char* name, int left, int top);
 // click on a label or an image.
 bool IsClickInside(QObject* watched, class QEvent* event);
 void StyleDescriptionLabel(QLabel* label);
+// A label in bold, in the colour given.
+void StyleBoldLabel(QLabel* label, const QColor& colour);
 
 enum class Glyph { None, Ok, Cancel, New, Open, Settings, Params, Table, Document, Update, Info, Options,
-                   Close, Delete, Insert, Copy, Paste, Previous, Next, Collapse, Expand, Search };
+                   Close, Delete, Insert, Copy, Paste, Previous, Next, Collapse, Expand, Search,
+                   Question, Warning, Error };
 
 // The styled push button: flat, lit while the pointer is over it, a small
 // glyph, orange while pressed.
@@ -69,5 +73,9 @@ void CenterOnScreen(QWidget* window);
 
 // Draws one glyph into the rectangle (also used for icon buttons).
 void PaintGlyph(class QPainter& p, const QRectF& r, Glyph glyph, bool enabled);
+
+// The glyph as an icon, drawn afresh for every size and pixel ratio: sharp
+// at any scale factor, where a bitmap icon is blurred.
+QIcon GlyphIcon(Glyph glyph);
 
 } // namespace kv

@@ -34,6 +34,8 @@ enum : int {
     TxtBadTime = 645,
     TxtBadBytes = 646,
     TxtNoConversion = 656,
+    TxtEmptyRowGap = 1214,
+    TxtNoAddressGap = 1215,
 };
 
 // What a row gets for an attribute the file does not have.
@@ -57,6 +59,16 @@ QString missingAttributeDefault(int column, const QString& resetValue)
 bool isBlank(const QString& text)
 {
     return TrimCtl(text).isEmpty();
+}
+
+// Nothing shows in the row but its check boxes.
+bool isEmptyRow(const SnmpRequest& r)
+{
+    for (int c = 1; c <= SnmpFieldCount; ++c) {
+        if (!SnmpRequest::IsCheckBoxColumn(c) && !isBlank(r.field(c)))
+            return false;
+    }
+    return true;
 }
 
 void fillRows(const pugi::xml_document& doc, SnmpTable& table)
@@ -209,12 +221,13 @@ SnmpCheckResult CheckSnmpRequests(const QVector<SnmpRequest>& rows)
     const int n = std::min(int(rows.size()), SnmpMaxRows);
     const int content = SnmpContentRowCount(rows);
     // Saving stops at the first blank address: a filled row after that gap
-    // would be dropped without a word, so the blank row fails.  Rows before
-    // it are checked first: the first failure in row order wins.
+    // would be dropped without a word, so the blank row fails, with what to
+    // do about it.  Rows before it are checked first: the first failure in
+    // row order wins.
     SnmpCheckResult gap;
     for (int i = content + 1; i < n; ++i) {
         if (!isBlank(rows[i].IP_Address)) {
-            gap = {content + 1, TxtBadIp};
+            gap = {content + 1, isEmptyRow(rows[content]) ? TxtEmptyRowGap : TxtNoAddressGap};
             break;
         }
     }

@@ -111,8 +111,17 @@ void SnmpTableModel::setLimitMark(const QVariant& icon, const LangTable* lang)
 void SnmpTableModel::replaceRows(const QVector<SnmpRequest>& rows)
 {
     Q_ASSERT(rows.size() == SnmpMaxRows);
+    int first = -1, last = -1;
+    for (int r = 0; r < m_rows.size() && r < rows.size(); ++r) {
+        if (m_rows.at(r) != rows.at(r)) {
+            if (first < 0)
+                first = r;
+            last = r;
+        }
+    }
     m_rows = rows;
-    emit dataChanged(index(0, 1), index(int(m_rows.size()) - 1, SnmpFieldCount));
+    if (first >= 0)
+        emit dataChanged(index(first, 1), index(last, SnmpFieldCount));
 }
 
 Qt::ItemFlags SnmpTableModel::flags(const QModelIndex& index) const

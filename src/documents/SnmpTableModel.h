@@ -33,8 +33,13 @@ public:
     const QVector<SnmpRequest>& rows() const { return m_rows; }
 
     // Changes the model without cellEdited: the undo of a change, and a
-    // change recorded as a whole.  The view keeps its current cell.
+    // change recorded as a whole.  The view keeps its current cell; the
+    // change is reported for the rows that differ.
     void replaceRows(const QVector<SnmpRequest>& rows);
+    // Says that rows were inserted, deleted, pasted whole or read from a
+    // file (or such a change undone): a row number kept from before may now
+    // name another request.
+    void announceRowsRenumbered() { emit rowsRenumbered(); }
     void setCellText(int row, int column, const QString& text);
 
     // While recording (the default), every change that setData makes is
@@ -45,6 +50,8 @@ public:
 signals:
     // A cell (row 0..511, column 1..16) was changed through setData.
     void cellEdited(int row, int column, const QString& before, const QString& after);
+    // See announceRowsRenumbered.
+    void rowsRenumbered();
 
 public:
 

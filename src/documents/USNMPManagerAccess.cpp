@@ -1,8 +1,5 @@
 #include "documents/USNMPManagerAccess.h"
 
-#include "documents/SnmpRowTest.h"
-#include "documents/SnmpTools.h"
-
 #include "common/UStyle.h"
 #include "documents/DeviceLimits.h"
 #include "documents/PositionListModel.h"
@@ -157,20 +154,24 @@ private:
 class RowsCommand : public MadeCommand {
 public:
     RowsCommand(TFSNMPManagerAccess* dialog, const QString& text, const QVector<kv::SnmpRequest>& before,
-                const QVector<kv::SnmpRequest>& after, const QRect& cells)
-        : MadeCommand(text), m_dialog(dialog), m_before(before), m_after(after), m_cells(cells)
+                const QVector<kv::SnmpRequest>& after, const QRect& cells, bool renumbers)
+        : MadeCommand(text), m_dialog(dialog), m_before(before), m_after(after), m_cells(cells), m_renumbers(renumbers)
     {
     }
 
 private:
     void apply(bool after) override
     {
-        m_dialog->tableModel()->replaceRows(after ? m_after : m_before);
+        kv::SnmpTableModel* model = m_dialog->tableModel();
+        model->replaceRows(after ? m_after : m_before);
+        if (m_renumbers)
+            model->announceRowsRenumbered();
         m_dialog->showCells(m_cells.top(), m_cells.left(), m_cells.bottom(), m_cells.right());
     }
     TFSNMPManagerAccess* m_dialog;
     QVector<kv::SnmpRequest> m_before, m_after;
     QRect m_cells; // x: columns, y: rows 1..512
+    bool m_renumbers;
 };
 
 } // namespace
@@ -323,11 +324,13 @@ void TFSNMPManagerAccess::createActions()
         auto* a = new QAction(this);
         a->setObjectName(QString::fromLatin1(name));
         a->setShortcuts(QList<QKeySequence>(keys));
-        // Only while the grid (or an editor in it) has the focus; an open
-        // text editor takes its own copy, paste and undo keys first.
+        // Wherever the focus is in the dialog (the grid, a button just
+        // clicked, after a message box); an open text editor takes its own
+        // copy, paste and undo keys first.  Not in the results and browse
+        // windows, which are windows of their own.
         a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
         connect(a, &QAction::triggered, this, slot);
-        ACG_SNMP->addAction(a);
+        addAction(a);
         return a;
     };
     m_actUndo = action("Act_Undo", {QKeySequence::Undo}, &TFSNMPManagerAccess::undoOnce);
@@ -403,7 +406,10 @@ void TFSNMPManagerAccess::TestRequests()
     QVector<kv::SnmpRequest> rows;
     for (int n : numbers)
         rows << m_model->rows().at(n - 1);
-    m_services.snmp->testRows(this, rows, numbers);
+    kv::SnmpTableLink link;
+    link.showRow = [this](int row) { showCells(row, kv::ColEnable, row, kv::SnmpFieldCount); };
+    link.table = m_model;
+    m_services.snmp->testRows(this, rows, numbers, link);
 }
 
 void TFSNMPManagerAccess::BrowseAgent()
@@ -461,11 +467,14 @@ void TFSNMPManagerAccess::showCells(int row, int column, int lastRow, int lastCo
 }
 
 void TFSNMPManagerAccess::pushRows(const QString& text, const QVector<kv::SnmpRequest>& before, int row, int column,
-                                   int lastRow, int lastColumn)
+                                   int lastRow, int lastColumn, bool renumbers)
 {
     if (before == m_model->rows())
         return;
-    m_undo->push(new RowsCommand(this, text, before, m_model->rows(), QRect(QPoint(column, row), QPoint(lastColumn, lastRow))));
+    if (renumbers)
+        m_model->announceRowsRenumbered();
+    m_undo->push(new RowsCommand(this, text, before, m_model->rows(), QRect(QPoint(column, row), QPoint(lastColumn, lastRow)),
+                                 renumbers));
 }
 
 template <class Change>
@@ -478,7 +487,7 @@ void TFSNMPManagerAccess::recordRows(const QString& text, Change change)
     m_model->setRecording(true);
     const int row = cur.isValid() ? cur.row() + 1 : 1;
     const int column = cur.isValid() && cur.column() >= 1 ? cur.column() : kv::ColEnable;
-    pushRows(text, before, row, column, row, column);
+    pushRows(text, before, row, column, row, column, true);
 }
 
 void TFSNMPManagerAccess::CopyCells()
@@ -540,7 +549,7 @@ void TFSNMPManagerAccess::PasteCells()
     const QVector<int> columns = visibleColumns();
     const int lastColumn = columns.at(std::min(int(columns.indexOf(column)) + width - 1, int(columns.size()) - 1));
     const int lastRow = row + std::max(1, int(cells.size())) - 1;
-    pushRows(m_state.Text(TxtPasteCells), before, row, column, lastRow, lastColumn);
+    pushRows(m_state.Text(TxtPasteCells), before, row, column, lastRow, lastColumn, false);
     showCells(row, column, lastRow, lastColumn);
 }
 
@@ -591,7 +600,7 @@ void TFSNMPManagerAccess::ImportTable()
         return;
     const QVector<kv::SnmpRequest> before = m_model->rows();
     m_model->replaceRows(rows);
-    pushRows(m_state.Text(TxtImport), before, 1, kv::ColEnable, std::max(1, count), kv::SnmpFieldCount);
+    pushRows(m_state.Text(TxtImport), before, 1, kv::ColEnable, std::max(1, count), kv::SnmpFieldCount, true);
     showCells(1, kv::ColEnable, 1, kv::ColEnable);
 }
 

@@ -96,8 +96,9 @@ private:
     // Runs a change of many cells as one step of undo.
     template <class Change>
     void recordRows(const QString& text, Change change);
+    // renumbers: rows were inserted, deleted, pasted whole or imported.
     void pushRows(const QString& text, const QVector<kv::SnmpRequest>& before, int row, int column, int lastRow,
-                  int lastColumn);
+                  int lastColumn, bool renumbers);
 
     kv::AppState& m_state;
     kv::UiServices& m_services;

@@ -375,6 +375,12 @@ constexpr DefaultEntry kDefaultTexts[] = {
     {1209, "Confirm and Save the GDXML PROFINET File"},
     {1210, "Exit without Save the GDXML PROFINET File"},
     {1211, "Error! The file name is not valid"},
+    {1212, "Rows of the table were inserted, deleted, pasted or imported after this test: these results may now belong to other rows. Test again (Ctrl+T) for current results."},
+    {1213, "This row was changed after it was tested: the result is for the row as it was. Test again (Ctrl+T) for its current result."},
+    {1214, "!! The row is empty, but rows after it are filled: the table ends at its first row without an IP Address, so those rows would not be saved. Delete this row or fill it in."},
+    {1215, "!! The row has no IP Address, but rows after it have one: the table ends at its first row without an IP Address, so those rows would not be saved. Enter the IP Address of this row or delete it."},
+    {1216, "Waiting for an answer..."},
+    {1217, "Not tested: the test was cancelled."},
 };
 
 // Entries that serve only controls and dialogs of the other fieldbus variants

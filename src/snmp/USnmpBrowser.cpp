@@ -166,6 +166,8 @@ TFSnmpBrowser::TFSnmpBrowser(kv::AppState& state, kv::ISnmpClient& client, const
     connect(Btn_OK, &QPushButton::clicked, this, &TFSnmpBrowser::Btn_OKClick);
     connect(Btn_Cancel, &QPushButton::clicked, this, &TFSnmpBrowser::reject);
     connect(TV_Objects, &QAbstractItemView::doubleClicked, this, &TFSnmpBrowser::Btn_OKClick);
+    // Enter on an object takes it, as a double click does.
+    TV_Objects->installEventFilter(this);
     connect(E_Filter, &QLineEdit::textChanged, this, [this](const QString& text) {
         m_filter->setFilterFixedString(text.trimmed());
         showCount();
@@ -248,6 +250,18 @@ void TFSnmpBrowser::Btn_OKClick()
     m_chosen = m_filter->index(current.row(), ColOid).data().toString();
     m_walk.cancel();
     accept();
+}
+
+bool TFSnmpBrowser::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == TV_Objects && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && TV_Objects->currentIndex().isValid()) {
+            Btn_OKClick();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TFSnmpBrowser::reject()

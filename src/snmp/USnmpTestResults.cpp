@@ -2,7 +2,7 @@
 
 #include "common/TextRules.h"
 #include "common/UStyle.h"
-#include "documents/USNMPManagerAccess.h"
+#include "documents/SnmpRowTest.h"
 #include "snmp/SnmpResultText.h"
 
 #include <QAbstractTableModel>
@@ -30,6 +30,10 @@ enum : int {
     TxtCancelled = 1150,
     TxtCancel = 1151,
     TxtClose = 1152,
+    TxtRowsStale = 1212,
+    TxtRowEdited = 1213,
+    TxtWaiting = 1216,
+    TxtNotTested = 1217,
 };
 
 enum Column { ColRow, ColAgent, ColOid, ColValue, ColMs, ColVerdict, ColumnCount };
@@ -41,15 +45,20 @@ constexpr int kShowSliceMs = 15;
 // A value longer than this shows cut in its cell and whole in its tool tip.
 constexpr int kValueShown = 60;
 
+const QColor kGrey(125, 125, 125);
+
 } // namespace
 
-// The results in table row order, with their texts made once.
+// One line a tested row, in table row order, with its texts made once.
 class TFSnmpTestResults::ResultModel : public QAbstractTableModel {
 public:
+    enum State { Waiting, Answered, NotTested };
     struct Line {
-        kv::SnmpRowResult result;
+        kv::SnmpRowResult result; // until answered: the plan alone
         QString value;
         QString verdict;
+        State state = Waiting;
+        bool edited = false; // its table row changed after the test started
     };
 
     using QAbstractTableModel::QAbstractTableModel;
@@ -78,13 +87,20 @@ public:
             if (index.column() == ColValue && l.value.size() > kValueShown)
                 return l.value.left(kValueShown - 1) + QChar(0x2026);
             return text(l, index.column());
-        case Qt::ToolTipRole:
-            return text(l, index.column());
+        case Qt::ToolTipRole: {
+            const QString t = text(l, index.column());
+            if (!l.edited || m_allStale)
+                return t;
+            return t.isEmpty() ? m_editedHint : t + QLatin1String("\n\n") + m_editedHint;
+        }
         case Qt::TextAlignmentRole:
             if (index.column() == ColRow || index.column() == ColMs)
                 return int(Qt::AlignRight | Qt::AlignTop);
             return int(Qt::AlignLeft | Qt::AlignTop);
         case Qt::ForegroundRole:
+            // What no longer holds, and what has no outcome (yet), is grey.
+            if (m_allStale || l.edited || l.state != Answered)
+                return kGrey;
             if (index.column() != ColVerdict)
                 return QVariant();
             if (l.result.verdict == kv::SnmpVerdict::Fits)
@@ -102,31 +118,61 @@ public:
         m_headers = headers;
         emit headerDataChanged(Qt::Horizontal, 0, ColumnCount - 1);
     }
-    // Puts the line in row order; its position.
-    int add(const Line& line)
-    {
-        const auto at = std::lower_bound(m_lines.cbegin(), m_lines.cend(), line.result.plan.row,
-                                         [](const Line& l, int row) { return l.result.plan.row < row; });
-        const int pos = int(at - m_lines.cbegin());
-        beginInsertRows(QModelIndex(), pos, pos);
-        m_lines.insert(pos, line);
-        endInsertRows();
-        return pos;
-    }
-    void clear()
+    void setEditedHint(const QString& hint) { m_editedHint = hint; }
+    // Every line at once (in row order).
+    void setLines(const QVector<Line>& lines)
     {
         beginResetModel();
-        m_lines.clear();
+        m_lines = lines;
+        m_allStale = false;
         endResetModel();
+    }
+    // The line waiting for this table row's answer, or -1.
+    int waitingLine(int row) const
+    {
+        auto at = std::lower_bound(m_lines.cbegin(), m_lines.cend(), row,
+                                   [](const Line& l, int r) { return l.result.plan.row < r; });
+        for (; at != m_lines.cend() && at->result.plan.row == row; ++at) {
+            if (at->state == Waiting)
+                return int(at - m_lines.cbegin());
+        }
+        return -1;
+    }
+    void setLine(int pos, const Line& line)
+    {
+        const bool edited = m_lines.at(pos).edited;
+        m_lines[pos] = line;
+        m_lines[pos].edited = edited;
+        lineChanged(pos, pos);
+    }
+    // Table rows first..last (1..512) changed.
+    void markEdited(int first, int last)
+    {
+        auto at = std::lower_bound(m_lines.begin(), m_lines.end(), first,
+                                   [](const Line& l, int r) { return l.result.plan.row < r; });
+        for (; at != m_lines.end() && at->result.plan.row <= last; ++at) {
+            if (!at->edited) {
+                at->edited = true;
+                const int pos = int(at - m_lines.begin());
+                lineChanged(pos, pos);
+            }
+        }
+    }
+    void setAllStale()
+    {
+        m_allStale = true;
+        textsChanged();
     }
     QVector<Line>& lines() { return m_lines; }
     void textsChanged()
     {
         if (!m_lines.isEmpty())
-            emit dataChanged(index(0, 0), index(int(m_lines.size()) - 1, ColumnCount - 1));
+            lineChanged(0, int(m_lines.size()) - 1);
     }
 
 private:
+    void lineChanged(int first, int last) { emit dataChanged(index(first, 0), index(last, ColumnCount - 1)); }
+
     static QString text(const Line& l, int column)
     {
         const kv::SnmpRowResult& r = l.result;
@@ -141,7 +187,7 @@ private:
             return l.value;
         case ColMs:
             // Only rows that were sent took time.
-            if (r.plan.verdict != kv::SnmpVerdict::Fits)
+            if (l.state != Answered || r.plan.verdict != kv::SnmpVerdict::Fits)
                 return QString();
             return QString::number(r.answer.ms);
         case ColVerdict:
@@ -152,10 +198,13 @@ private:
 
     QVector<Line> m_lines;
     QStringList m_headers;
+    QString m_editedHint;
+    bool m_allStale = false;
 };
 
 TFSnmpTestResults* TFSnmpTestResults::showFor(kv::AppState& state, kv::ISnmpClient& client, QWidget* parent,
-                                              const QVector<kv::SnmpRequest>& rows, const QVector<int>& numbers)
+                                              const QVector<kv::SnmpRequest>& rows, const QVector<int>& numbers,
+                                              const kv::SnmpTableLink& link)
 {
     TFSnmpTestResults* w = nullptr;
     if (parent) {
@@ -169,6 +218,7 @@ TFSnmpTestResults* TFSnmpTestResults::showFor(kv::AppState& state, kv::ISnmpClie
         w = new TFSnmpTestResults(state, client, parent);
         w->setAttribute(Qt::WA_DeleteOnClose);
     }
+    w->setTable(link);
     w->start(rows, numbers);
     w->show();
     w->raise();
@@ -201,6 +251,12 @@ TFSnmpTestResults::TFSnmpTestResults(kv::AppState& state, kv::ISnmpClient& clien
     L_SetNote->setWordWrap(true);
     L_SetNote->hide();
     body->addWidget(L_SetNote);
+    L_Stale = new QLabel(this);
+    L_Stale->setObjectName(QStringLiteral("L_Stale"));
+    L_Stale->setWordWrap(true);
+    kv::StyleBoldLabel(L_Stale, QColor(170, 20, 20));
+    L_Stale->hide();
+    body->addWidget(L_Stale);
 
     ACG_Results = new QTableView(this);
     ACG_Results->setObjectName(QStringLiteral("ACG_Results"));
@@ -287,14 +343,39 @@ void TFSnmpTestResults::Set_Lang()
     L_SW_Desc->setText(T(TxtDescription));
     L_SW_Desc->adjustSize();
     L_SetNote->setText(T(TxtSetNote));
+    L_Stale->setText(T(TxtRowsStale));
+    m_model->setEditedHint(T(TxtRowEdited));
     QStringList headers;
     for (int c = 0; c < ColumnCount; ++c)
         headers << T(TxtColumnRow + c);
     m_model->setHeaders(headers);
-    for (ResultModel::Line& l : m_model->lines())
-        l.verdict = kv::SnmpVerdictText(l.result, m_requests.value(l.result.plan.row), m_state.Lang, TimeoutMs);
+    for (ResultModel::Line& l : m_model->lines()) {
+        if (l.state == ResultModel::Answered)
+            l.verdict = kv::SnmpVerdictText(l.result, m_requests.value(l.result.plan.row), m_state.Lang, TimeoutMs);
+        else
+            l.verdict = T(l.state == ResultModel::Waiting ? TxtWaiting : TxtNotTested);
+    }
     m_model->textsChanged();
     showProgress();
+}
+
+void TFSnmpTestResults::setTable(const kv::SnmpTableLink& link)
+{
+    for (const QMetaObject::Connection& c : m_tableConnections)
+        disconnect(c);
+    m_tableConnections.clear();
+    m_link = link;
+    const kv::SnmpTableModel* table = link.table;
+    if (!table)
+        return;
+    m_tableConnections << connect(table, &QAbstractItemModel::dataChanged, this,
+                                  [this](const QModelIndex& from, const QModelIndex& to, const QList<int>& roles) {
+                                      // Marks and hints of cells are not their content.
+                                      if (roles.isEmpty() || roles.contains(Qt::EditRole))
+                                          tableEdited(from.row() + 1, to.row() + 1);
+                                  });
+    m_tableConnections << connect(table, &kv::SnmpTableModel::rowsRenumbered, this, &TFSnmpTestResults::tableRenumbered);
+    m_tableConnections << connect(table, &QAbstractItemModel::modelReset, this, &TFSnmpTestResults::tableRenumbered);
 }
 
 void TFSnmpTestResults::start(const QVector<kv::SnmpRequest>& rows, const QVector<int>& numbers)
@@ -302,15 +383,29 @@ void TFSnmpTestResults::start(const QVector<kv::SnmpRequest>& rows, const QVecto
     m_run->cancel();
     m_showTimer->stop();
     m_arrived.clear();
-    m_model->clear();
     m_requests.clear();
+    // Every row is listed at once, waiting for its answer.
+    QVector<ResultModel::Line> lines;
+    lines.reserve(rows.size());
     bool setRow = false;
     for (int i = 0; i < rows.size(); ++i) {
-        m_requests.insert(numbers.value(i, i + 1), rows[i]);
+        const int number = numbers.value(i, i + 1);
+        m_requests.insert(number, rows[i]);
         setRow = setRow || kv::TrimCtl(rows[i].Mode) == QLatin1String("Set");
+        ResultModel::Line line;
+        line.result.plan = kv::PlanRowTest(rows[i], number, m_state.Lang);
+        line.verdict = m_state.Text(TxtWaiting);
+        lines << line;
     }
+    std::stable_sort(lines.begin(), lines.end(), [](const ResultModel::Line& a, const ResultModel::Line& b) {
+        return a.result.plan.row < b.result.plan.row;
+    });
+    m_model->setLines(lines);
     L_SetNote->setVisible(setRow);
+    m_rowsStale = false;
+    L_Stale->hide();
     m_total = int(rows.size());
+    m_answered = 0;
     m_cancelled = false;
     m_run->start(rows, numbers, TimeoutMs, m_state.Lang);
     showProgress();
@@ -331,11 +426,25 @@ void TFSnmpTestResults::Btn_CancelClick()
 
 void TFSnmpTestResults::ACG_ResultsDblClick(int line)
 {
-    auto* dialog = qobject_cast<TFSNMPManagerAccess*>(parentWidget());
-    if (!dialog || line < 0 || line >= m_model->rowCount())
+    // After rows moved, the number would show whatever row has it now.
+    if (m_rowsStale || !m_link.showRow || line < 0 || line >= m_model->rowCount())
         return;
-    const int row = m_model->lines().at(line).result.plan.row;
-    dialog->showCells(row, kv::ColEnable, row, kv::SnmpFieldCount);
+    m_link.showRow(m_model->lines().at(line).result.plan.row);
+}
+
+void TFSnmpTestResults::tableEdited(int firstRow, int lastRow)
+{
+    if (!m_rowsStale)
+        m_model->markEdited(firstRow, lastRow);
+}
+
+void TFSnmpTestResults::tableRenumbered()
+{
+    if (m_rowsStale || m_model->rowCount() == 0)
+        return;
+    m_rowsStale = true;
+    m_model->setAllStale();
+    L_Stale->show();
 }
 
 void TFSnmpTestResults::closeEvent(QCloseEvent* event)
@@ -375,25 +484,50 @@ void TFSnmpTestResults::showArrived(bool all)
     int shown = 0;
     while (shown < m_arrived.size() && (all || shown == 0 || slice.elapsed() < kShowSliceMs)) {
         const kv::SnmpRowResult& r = m_arrived.at(shown++);
-        const ResultModel::Line line{r, kv::SnmpValueText(r.answer),
-                                     kv::SnmpVerdictText(r, m_requests.value(r.plan.row), m_state.Lang, TimeoutMs)};
-        ACG_Results->resizeRowToContents(m_model->add(line));
+        const int pos = m_model->waitingLine(r.plan.row);
+        if (pos < 0)
+            continue;
+        ResultModel::Line line;
+        line.result = r;
+        line.value = kv::SnmpValueText(r.answer);
+        line.verdict = kv::SnmpVerdictText(r, m_requests.value(r.plan.row), m_state.Lang, TimeoutMs);
+        line.state = ResultModel::Answered;
+        m_model->setLine(pos, line);
+        ++m_answered;
+        ACG_Results->resizeRowToContents(pos);
     }
     m_arrived.remove(0, shown);
     if (!m_arrived.isEmpty())
         m_showTimer->start(0);
+    if (!running())
+        endWaiting();
     showProgress();
 }
 
 void TFSnmpTestResults::finished()
 {
+    if (!running())
+        endWaiting();
     showProgress();
+}
+
+void TFSnmpTestResults::endWaiting()
+{
+    QVector<ResultModel::Line>& lines = m_model->lines();
+    for (int i = 0; i < lines.size(); ++i) {
+        if (lines.at(i).state != ResultModel::Waiting)
+            continue;
+        ResultModel::Line line = lines.at(i);
+        line.state = ResultModel::NotTested;
+        line.verdict = m_state.Text(TxtNotTested);
+        m_model->setLine(i, line);
+    }
 }
 
 void TFSnmpTestResults::showProgress()
 {
     const auto T = [this](int i) { return m_state.Text(i); };
-    const int tested = m_model->rowCount();
+    const int tested = m_answered;
     L_Count->setText(T(TxtCount).arg(tested).arg(m_total));
     const bool running = this->running();
     Btn_Cancel->setText(T(running ? TxtCancel : TxtClose));
@@ -404,6 +538,8 @@ void TFSnmpTestResults::showProgress()
     }
     int fit = 0, notTestable = 0;
     for (const ResultModel::Line& l : m_model->lines()) {
+        if (l.state != ResultModel::Answered)
+            continue;
         fit += l.result.verdict == kv::SnmpVerdict::Fits;
         notTestable += l.result.verdict == kv::SnmpVerdict::NotTestable;
     }

@@ -16,9 +16,10 @@ bool SnmpWindows::available(QString* why) const
     return m_client.available(why);
 }
 
-void SnmpWindows::testRows(QWidget* parent, const QVector<SnmpRequest>& rows, const QVector<int>& numbers)
+void SnmpWindows::testRows(QWidget* parent, const QVector<SnmpRequest>& rows, const QVector<int>& numbers,
+                           const SnmpTableLink& link)
 {
-    TFSnmpTestResults::showFor(m_state, m_client, parent, rows, numbers);
+    TFSnmpTestResults::showFor(m_state, m_client, parent, rows, numbers, link);
 }
 
 QString SnmpWindows::browse(QWidget* parent, const SnmpRequest& row, int number)

@@ -11,7 +11,8 @@ class SnmpWindows : public ISnmpTools {
 public:
     SnmpWindows(AppState& state, ISnmpClient& client);
     bool available(QString* why) const override;
-    void testRows(QWidget* parent, const QVector<SnmpRequest>& rows, const QVector<int>& numbers) override;
+    void testRows(QWidget* parent, const QVector<SnmpRequest>& rows, const QVector<int>& numbers,
+                  const SnmpTableLink& link) override;
     QString browse(QWidget* parent, const SnmpRequest& row, int number) override;
 
 private:

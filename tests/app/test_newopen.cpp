@@ -21,6 +21,8 @@ private slots:
     void openPreselection_data();
     void openPreselection();
     void openEmptyListLeavesNothingOpen();
+    void openWithEnter_data();
+    void openWithEnter();
     void mainWindowCreatesThenReopens();
 };
 
@@ -146,6 +148,37 @@ void TestNewOpen::openEmptyListLeavesNothingOpen()
     QCOMPARE(w.findChild<QLabel*>(QStringLiteral("L_Name_Conf"))->text(), fx.state->Text(9));
     w.findChild<QPushButton*>(QStringLiteral("Btn_SNMP_Manager_Access"))->click();
     QCOMPARE(fx.messages.texts(), QStringList{QStringLiteral("Error! Project not Valid")});
+}
+
+void TestNewOpen::openWithEnter_data()
+{
+    QTest::addColumn<QString>("focus"); // the widget Enter is pressed in
+    QTest::addColumn<int>("result");
+    QTest::newRow("on the list") << QStringLiteral("ListBox1") << int(QDialog::Accepted);
+    QTest::newRow("on OK") << QStringLiteral("Btn_OK") << int(QDialog::Accepted);
+    QTest::newRow("on Cancel") << QStringLiteral("Btn_Cancel") << int(QDialog::Rejected);
+}
+
+void TestNewOpen::openWithEnter()
+{
+    QFETCH(QString, focus);
+    QFETCH(int, result);
+    AppFixture fx;
+    for (const char* d : {"Alpha", "beta"})
+        QVERIFY(QDir().mkpath(fx.path(QStringLiteral("PROJECTS/") + QLatin1String(d))));
+    TFOpenConf dlg(*fx.state, fx.services);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    auto* list = dlg.findChild<QListWidget*>(QStringLiteral("ListBox1"));
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Down); // the second entry, as a user picks it
+    auto* target = dlg.findChild<QWidget*>(focus);
+    target->setFocus();
+    QTest::keyClick(target, Qt::Key_Return);
+    QTest::qWait(20);
+    QVERIFY(!dlg.isVisible());
+    QCOMPARE(dlg.result(), result);
+    QCOMPARE(dlg.Name_Conf(), QStringLiteral("beta"));
 }
 
 void TestNewOpen::mainWindowCreatesThenReopens()

@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
 #include <QTextDocumentFragment>
 
 // The real message boxes: their titles and buttons in the user's language,
@@ -29,6 +30,7 @@ struct SeenBox {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QStringList buttons;
     QString defaultButton;
+    QSize iconAtScale2; // device pixels of the box's icon at a scale factor of 2
 };
 
 // Reads the box once it is up, then presses key in it.
@@ -40,6 +42,10 @@ void answerWith(int key, SeenBox& seen)
             return;
         seen.title = box->windowTitle();
         seen.icon = box->icon();
+        const QStyle::StandardPixmap which[] = {QStyle::SP_MessageBoxInformation, QStyle::SP_MessageBoxWarning,
+                                                QStyle::SP_MessageBoxCritical, QStyle::SP_MessageBoxQuestion};
+        if (box->icon() >= QMessageBox::Information && box->icon() <= QMessageBox::Question)
+            seen.iconAtScale2 = box->style()->standardIcon(which[box->icon() - 1], nullptr, box).pixmap(QSize(32, 32), 2.0).size();
         // As the user reads it: a text that looks like markup stays as typed.
         seen.text = box->textFormat() == Qt::PlainText ? box->text() : QTextDocumentFragment::fromHtml(box->text()).toPlainText();
         for (QAbstractButton* b : box->buttons())
@@ -77,6 +83,8 @@ void TestMessageBoxes::question()
     QCOMPARE(yes, answer);
     QCOMPARE(seen.title, QStringLiteral("Bestätigen"));
     QCOMPARE(seen.icon, QMessageBox::Question);
+    // Drawn for the scale, not a 32-pixel bitmap blown up.
+    QCOMPARE(seen.iconAtScale2, QSize(64, 64));
     QCOMPARE(seen.buttons, (QStringList{QStringLiteral("Ja"), QStringLiteral("Nein")}));
     QCOMPARE(seen.defaultButton, defaultNo ? QStringLiteral("Nein") : QStringLiteral("Ja"));
 }
@@ -106,6 +114,7 @@ void TestMessageBoxes::oneButtonBox()
         messages.warning(nullptr, text);
     QCOMPARE(seen.title, title);
     QCOMPARE(int(seen.icon), icon);
+    QCOMPARE(seen.iconAtScale2, QSize(64, 64));
     QCOMPARE(seen.text, text);
     QCOMPARE(seen.buttons, QStringList{QStringLiteral("OK")});
 }

@@ -201,8 +201,14 @@ void TestSnmpDialog::insertRow()
     QCOMPARE(f.row(1), SnmpRequest()); // Enable included: the new row is disabled
     for (int r = 2; r <= 512; ++r)
         QCOMPARE(f.row(r), numberedRow(r - 1)); // the former row 512 is gone
-    // The empty row would end the table: OK refuses instead of dropping the rest.
-    QCOMPARE(kv::CheckSnmpRequests(f.model->rows()).row, 1);
+    // The empty row would end the table: OK refuses instead of dropping the
+    // rest, and says so.
+    f.messages.log.clear();
+    f.click("Btn_OK");
+    QCOMPARE(f.messages.texts(),
+             QStringList{QStringLiteral("Error row 1!! The row is empty, but rows after it are filled: the table ends at "
+                                        "its first row without an IP Address, so those rows would not be saved. Delete "
+                                        "this row or fill it in.")});
 
     // Row 512 is now empty but for its check boxes: it falls off unasked.
     f.messages.log.clear();

@@ -180,9 +180,13 @@ void TestSnmpDocument::rowCheck_data()
     // The content ends at the first blank address; filled rows after it would
     // be lost on saving, so the blank row fails.
     QTest::newRow("blank tail ends the table") << L({"", "IP_Address=|OID=junk", "IP_Address= "}) << 0 << 0;
-    QTest::newRow("gap before a filled row") << L({"", "IP_Address=", ""}) << 2 << 638;
-    QTest::newRow("blank-address gap") << L({"", "IP_Address=  ", ""}) << 2 << 638;
-    QTest::newRow("gap before a disabled row") << L({"IP_Address=", "Enable=N|IP_Address=junk"}) << 1 << 638;
+    // 1215: the row holds something but its address; 1214: it shows nothing
+    // but its check boxes.
+    QTest::newRow("gap before a filled row") << L({"", "IP_Address=", ""}) << 2 << 1215;
+    QTest::newRow("blank-address gap") << L({"", "IP_Address=  ", ""}) << 2 << 1215;
+    QTest::newRow("gap before a disabled row") << L({"IP_Address=", "Enable=N|IP_Address=junk"}) << 1 << 1215;
+    QTest::newRow("empty row before a filled row")
+        << L({"", "IP_Address=|OID=|Number_Bytes=|ConvertFrom= |On_Timer=Y|Cancel=Y", ""}) << 2 << 1214;
     QTest::newRow("failure before the gap wins") << L({"OID=.1", "IP_Address=", ""}) << 1 << 641;
 }
 
@@ -205,9 +209,11 @@ void TestSnmpDocument::checkMessage()
 
     // A gap far down the table: the last row is filled, the one before is not.
     QVector<SnmpRequest> rows(kv::SnmpMaxRows, validRow());
-    rows[510].IP_Address.clear();
+    rows[510] = SnmpRequest::ResetRow();
     QVERIFY(!kv::Controllo_dati(rows, lang, &message));
-    QCOMPARE(message, QStringLiteral("Error row 511!! IP Address must be a valid TCP IP Address (Ex. 192.168.1.125)"));
+    QCOMPARE(message, QStringLiteral("Error row 511!! The row is empty, but rows after it are filled: the table ends at "
+                                     "its first row without an IP Address, so those rows would not be saved. Delete "
+                                     "this row or fill it in."));
     rows[511].IP_Address.clear();
     QVERIFY(kv::Controllo_dati(rows, lang, &message));
 }

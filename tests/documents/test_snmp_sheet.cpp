@@ -109,6 +109,8 @@ private slots:
     void exportAndImport();
     void importRefusedOrDeclined();
     void contextMenu();
+    void keysAfterAButton_data();
+    void keysAfterAButton();
 };
 
 void TestSnmpSheet::copyBlockToClipboard()
@@ -329,6 +331,43 @@ void TestSnmpSheet::contextMenu()
                             "Test Requests|Ctrl+T,Browse Agent...|Ctrl+B"));
     // The row buttons are as they were.
     QCOMPARE(f.dialog.findChild<QPushButton*>(QStringLiteral("Btn_CopyRow"))->text(), QStringLiteral("Copy Row"));
+}
+
+void TestSnmpSheet::keysAfterAButton_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::newRow("Insert Row, then undo") << QStringLiteral("Btn_InsRow") << QKeySequence(Qt::CTRL | Qt::Key_Z);
+    QTest::newRow("Delete Row, then undo") << QStringLiteral("Btn_DelRow") << QKeySequence(Qt::CTRL | Qt::Key_Z);
+    QTest::newRow("Copy Row, then copy cells") << QStringLiteral("Btn_CopyRow") << QKeySequence(Qt::CTRL | Qt::Key_C);
+    QTest::newRow("Insert Row, then export") << QStringLiteral("Btn_InsRow") << QKeySequence(Qt::CTRL | Qt::Key_E);
+}
+
+// The grid's keys work while the focus is on a button of the dialog, as it is
+// after a click on one.
+void TestSnmpSheet::keysAfterAButton()
+{
+    QFETCH(QString, button);
+    QFETCH(QKeySequence, keys);
+    SheetFixture f;
+    QVERIFY(f.show(3));
+    const QVector<SnmpRequest> original = f.model->rows();
+    f.setCurrent(2, kv::ColMnemonic);
+    f.messages.answers = {true};
+    auto* b = f.dialog.findChild<QPushButton*>(button);
+    QTest::mouseClick(b, Qt::LeftButton);
+    QTest::qWait(20);
+    QCOMPARE(QApplication::focusWidget(), b);
+    QGuiApplication::clipboard()->clear();
+    f.files.answer = f.dir.filePath(QStringLiteral("table.csv"));
+    f.keys(keys);
+    QCoreApplication::processEvents();
+    if (keys == QKeySequence(Qt::CTRL | Qt::Key_Z))
+        QVERIFY(f.model->rows() == original);
+    else if (keys == QKeySequence(Qt::CTRL | Qt::Key_C))
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("m2\n"));
+    else
+        QCOMPARE(readAll(f.files.answer), kv::SnmpRequestsCsv(f.model->rows()));
 }
 
 QTEST_MAIN(TestSnmpSheet)

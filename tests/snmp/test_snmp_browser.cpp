@@ -85,6 +85,20 @@ bool walkDone(TFSnmpBrowser& b)
     return QTest::qWaitFor([&] { return !b.walk().running(); }, 5000);
 }
 
+// The browser alone over the fake agent, shown.
+struct BrowserFixture {
+    QTemporaryDir dir;
+    kv::AppState state{dir.path()};
+    FakeAgent agent;
+    TFSnmpBrowser b;
+
+    BrowserFixture(const QString& address, const QString& version, int number)
+        : b(state, agent, row(address, version), number)
+    {
+        b.show();
+    }
+};
+
 } // namespace
 
 class TestSnmpBrowser : public QObject {
@@ -95,6 +109,7 @@ private slots:
     void startOid();
     void rowsThatCannotBeWalked_data();
     void rowsThatCannotBeWalked();
+    void enterTakesTheObject();
 };
 
 // Ctrl+B on a row of the request dialog, a filter typed, an object double
@@ -216,11 +231,8 @@ void TestSnmpBrowser::startOid()
     QFETCH(QString, typed);
     QFETCH(QStringList, objects);
     QFETCH(QString, status);
-    QTemporaryDir dir;
-    kv::AppState state(dir.path());
-    FakeAgent agent;
-    TFSnmpBrowser b(state, agent, row(QStringLiteral("127.0.0.1"), QStringLiteral("2")), 1);
-    b.show();
+    BrowserFixture f(QStringLiteral("127.0.0.1"), QStringLiteral("2"), 1);
+    TFSnmpBrowser& b = f.b;
     QVERIFY(QTest::qWaitForWindowExposed(&b));
     QVERIFY(walkDone(b));
     QCOMPARE(listed(b).size(), 4);
@@ -250,16 +262,33 @@ void TestSnmpBrowser::rowsThatCannotBeWalked()
 {
     QFETCH(QString, address);
     QFETCH(QString, version);
-    QTemporaryDir dir;
-    kv::AppState state(dir.path());
-    FakeAgent agent;
-    TFSnmpBrowser b(state, agent, row(address, version), 7);
-    b.show();
+    BrowserFixture f(address, version, 7);
+    TFSnmpBrowser& b = f.b;
     QVERIFY(QTest::qWaitForWindowExposed(&b));
     QTest::qWait(20);
-    QVERIFY(agent.asked.isEmpty());
+    QVERIFY(f.agent.asked.isEmpty());
     QVERIFY(!b.findChild<QPushButton*>(QStringLiteral("Btn_Walk"))->isEnabled());
     QVERIFY(b.findChild<QLabel*>(QStringLiteral("L_Status"))->text().startsWith(QLatin1String("This row cannot be browsed")));
+}
+
+// Enter on an object of the list takes its OID, as a double click does.
+void TestSnmpBrowser::enterTakesTheObject()
+{
+    BrowserFixture f(QStringLiteral("127.0.0.1"), QStringLiteral("2"), 1);
+    TFSnmpBrowser& b = f.b;
+    QVERIFY(QTest::qWaitForWindowActive(&b));
+    QVERIFY(walkDone(b));
+    QTest::qWait(20);
+    auto* view = b.findChild<QTableView*>(QStringLiteral("TV_Objects"));
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Down);
+    QTest::keyClick(view, Qt::Key_Down);
+    QTest::keyClick(view, Qt::Key_Return);
+    QTest::qWait(20);
+    QVERIFY(!b.isVisible());
+    QCOMPARE(b.result(), int(QDialog::Accepted));
+    QCOMPARE(view->currentIndex().row(), 2);
+    QCOMPARE(b.chosenOid(), QStringLiteral("1.3.6.1.2.1.3.1"));
 }
 
 QTEST_MAIN(TestSnmpBrowser)

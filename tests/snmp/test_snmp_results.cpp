@@ -140,6 +140,9 @@ struct ResultsFixture {
 
 enum { ColRow, ColAgent, ColOid, ColValue, ColMs, ColVerdict };
 
+const QString kWaiting = QStringLiteral("Waiting for an answer...");
+const QString kNotTested = QStringLiteral("Not tested: the test was cancelled.");
+
 } // namespace
 
 class TestSnmpResults : public QObject {
@@ -152,6 +155,8 @@ private slots:
     void closeWhileRequestsAreOut();
     void fromTheDialog_data();
     void fromTheDialog();
+    void afterTheTableChanged_data();
+    void afterTheTableChanged();
 };
 
 void TestSnmpResults::verdicts_data()
@@ -241,9 +246,23 @@ void TestSnmpResults::linesInRowOrder()
     QVector<SnmpRequest> rows{row(slow), row(fast, "Int", "4", "Set", "1"), row(fast, "Int", "4", "Trap"),
                               row(QStringLiteral("1.3.6.1.2.1.1.99.0")), row(fast, "String", "4")};
     rows[1].Community_String = QStringLiteral("Marble");
-    f.run(rows, {3, 20, 5, 9, 11});
-    QCOMPARE(f.column(ColRow), (QStringList{QStringLiteral("3"), QStringLiteral("5"), QStringLiteral("9"),
-                                            QStringLiteral("11"), QStringLiteral("20")}));
+    const QStringList order{QStringLiteral("3"), QStringLiteral("5"), QStringLiteral("9"), QStringLiteral("11"),
+                            QStringLiteral("20")};
+    // Every row is listed at once, waiting; the answers fill in their lines.
+    f.window->show();
+    f.window->start(rows, {3, 20, 5, 9, 11});
+    QCOMPARE(f.column(ColRow), order);
+    QCOMPARE(f.column(ColVerdict), QStringList(5, kWaiting));
+    QCOMPARE(f.cell(0, ColAgent), QStringLiteral("127.0.0.9"));
+    QCOMPARE(f.cell(0, ColOid), slow);
+    QCOMPARE(f.label("L_Count"), QStringLiteral("0 of 5 rows tested"));
+    QTRY_COMPARE(f.label("L_Count"), QStringLiteral("4 of 5 rows tested"));
+    QCOMPARE(f.cell(0, ColVerdict), kWaiting); // row 3, the slow one
+    QCOMPARE(f.cell(1, ColVerdict), QStringLiteral("Not testable: a trap row sends to the agent, it reads nothing."));
+    QTRY_VERIFY_WITH_TIMEOUT(!f.window->running(), 5000);
+    QTest::qWait(20);
+    QCOMPARE(f.column(ColRow), order);
+    QVERIFY(!f.column(ColVerdict).contains(kWaiting));
     // Each request with its row's version and community.
     f.client.versions.sort();
     QCOMPARE(f.client.versions, (QStringList{QStringLiteral("127.0.0.9/1/Marble"), QStringLiteral("127.0.0.9/2/public"),
@@ -276,14 +295,19 @@ void TestSnmpResults::cancelInTheMiddle()
     f.window->start(rows, numbers);
     QVERIFY(f.window->running());
     QCOMPARE(f.button()->text(), QStringLiteral("Cancel"));
-    QTRY_VERIFY(f.table()->model()->rowCount() >= 32);
+    const auto answered = [&f] { return int(f.column(ColVerdict).filter(QStringLiteral("fits")).size()); };
+    QTRY_VERIFY(answered() >= 32);
     QTest::mouseClick(f.button(), Qt::LeftButton);
-    const int shown = f.table()->model()->rowCount();
+    const int shown = answered();
     QVERIFY(!f.window->running());
     QTRY_COMPARE(f.client.out.load(), 0); // those already out end, and are dropped
     QTest::qWait(100);
-    QCOMPARE(f.table()->model()->rowCount(), shown);
+    QCOMPARE(answered(), shown);
     QVERIFY(shown < 300);
+    // The lines of rows not tested stay, and say why.
+    QCOMPARE(f.table()->model()->rowCount(), 300);
+    QCOMPARE(f.column(ColVerdict).count(kNotTested), 300 - shown);
+    QCOMPARE(f.cell(299, ColVerdict), kNotTested);
     QVERIFY(f.client.calls.load() < 300);
     QCOMPARE(f.label("L_Count"), QStringLiteral("%1 of 300 rows tested").arg(shown));
     QCOMPARE(f.label("L_Summary"), QStringLiteral("Cancelled: %1 rows were not tested. %2 fit, 0 do not, 0 cannot be tested.")
@@ -294,7 +318,7 @@ void TestSnmpResults::cancelInTheMiddle()
     QCOMPARE(f.button()->text(), QStringLiteral("Close"));
     f.table()->setFocus();
     QTest::keyClick(f.table(), Qt::Key_End, Qt::ControlModifier);
-    QCOMPARE(f.table()->currentIndex().row(), shown - 1);
+    QCOMPARE(f.table()->currentIndex().row(), 299);
     QTest::mouseClick(f.button(), Qt::LeftButton);
     QTRY_VERIFY(f.window.isNull());
 }
@@ -446,6 +470,101 @@ void TestSnmpResults::fromTheDialog()
     QPointer<TFSnmpTestResults> results(w);
     f.dialog->reject();
     QTRY_VERIFY(results.isNull());
+}
+
+void TestSnmpResults::afterTheTableChanged_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("stale"); // the whole window, else row 2's line alone
+    QTest::newRow("row inserted") << QStringLiteral("insert") << true;
+    QTest::newRow("row deleted, then undone") << QStringLiteral("delete+undo") << true;
+    QTest::newRow("row pasted") << QStringLiteral("paste row") << true;
+    QTest::newRow("cell typed") << QStringLiteral("type") << false;
+}
+
+// The results window stays open while the table is edited: a result never
+// shows a row that is not the one tested.
+void TestSnmpResults::afterTheTableChanged()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, stale);
+
+    DialogFixture f;
+    QVERIFY(f.show());
+    f.dialog->showCells(1, kv::ColEnable, 3, kv::SnmpFieldCount);
+    f.grid->setFocus();
+    QTest::keyClick(f.grid, Qt::Key_T, Qt::ControlModifier);
+    QTRY_COMPARE(f.shownResults().size(), 1);
+    TFSnmpTestResults* w = f.shownResults().constFirst();
+    QTRY_VERIFY(!w->running());
+    auto* table = w->findChild<QTableView*>(QStringLiteral("ACG_Results"));
+    auto* note = w->findChild<QLabel*>(QStringLiteral("L_Stale"));
+    QVERIFY(!note->isVisible());
+
+    f.dialog->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.dialog.get()));
+    const auto clickButton = [&f](const char* name) {
+        QTest::mouseClick(f.dialog->findChild<QPushButton*>(QLatin1String(name)), Qt::LeftButton);
+        QTest::qWait(20);
+    };
+    f.dialog->showCells(2, kv::ColMnemonic, 2, kv::ColMnemonic);
+    if (change == QLatin1String("insert")) {
+        clickButton("Btn_InsRow");
+    } else if (change == QLatin1String("delete+undo")) {
+        f.messages.answers = {true};
+        clickButton("Btn_DelRow");
+        QTest::keySequence(QApplication::focusWidget(), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    } else if (change == QLatin1String("paste row")) {
+        f.dialog->showCells(1, kv::ColMnemonic, 1, kv::ColMnemonic);
+        clickButton("Btn_CopyRow");
+        f.dialog->showCells(2, kv::ColMnemonic, 2, kv::ColMnemonic);
+        f.messages.answers = {true};
+        clickButton("Btn_PasteRow");
+    } else {
+        f.grid->setFocus();
+        QTest::keyClick(f.grid, Qt::Key_X);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    }
+    QTest::qWait(20);
+    QCOMPARE(f.dialog->tableModel()->rows().at(0).OID, QStringLiteral("1.3.6.1.2.1.1.1.0")); // changed below row 1
+
+    // Enter on the line of row 2, with the grid elsewhere.
+    f.dialog->showCells(5, kv::ColOid, 5, kv::ColOid);
+    table->setFocus();
+    table->setCurrentIndex(table->model()->index(1, ColRow));
+    QCOMPARE(table->model()->index(1, ColRow).data().toString(), QStringLiteral("2"));
+    QTest::keyClick(table, Qt::Key_Return);
+    QTest::qWait(20);
+    const QColor grey(125, 125, 125);
+    if (stale) {
+        QVERIFY(w->rowsStale());
+        QVERIFY(note->isVisible());
+        QCOMPARE(note->text(), QStringLiteral("Rows of the table were inserted, deleted, pasted or imported after this "
+                                              "test: these results may now belong to other rows. Test again (Ctrl+T) "
+                                              "for current results."));
+        QCOMPARE(f.grid->currentIndex(), f.dialog->tableModel()->index(4, kv::ColOid)); // no jump
+        QCOMPARE(table->model()->index(0, ColVerdict).data(Qt::ForegroundRole).value<QColor>(), grey);
+    } else {
+        QVERIFY(!note->isVisible());
+        QCOMPARE(f.grid->currentIndex().row(), 1); // the row is still row 2
+        QCOMPARE(table->model()->index(1, ColVerdict).data(Qt::ForegroundRole).value<QColor>(), grey);
+        QVERIFY(table->model()->index(1, ColValue).data(Qt::ToolTipRole).toString().endsWith(
+            QStringLiteral("This row was changed after it was tested: the result is for the row as it was. Test again "
+                           "(Ctrl+T) for its current result.")));
+        QVERIFY(table->model()->index(0, ColVerdict).data(Qt::ForegroundRole).value<QColor>() != grey);
+    }
+
+    // A new test is current again.
+    f.dialog->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.dialog.get()));
+    f.dialog->showCells(1, kv::ColEnable, 3, kv::SnmpFieldCount);
+    f.grid->setFocus();
+    QTest::keyClick(f.grid, Qt::Key_T, Qt::ControlModifier);
+    QTRY_VERIFY(!w->running());
+    QTest::qWait(20);
+    QVERIFY(!w->rowsStale());
+    QVERIFY(!note->isVisible());
+    QVERIFY(table->model()->index(1, ColVerdict).data(Qt::ForegroundRole).value<QColor>() != grey);
 }
 
 QTEST_MAIN(TestSnmpResults)

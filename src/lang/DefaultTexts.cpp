@@ -353,6 +353,7 @@ constexpr DefaultEntry kDefaultTexts[] = {
     {1177, "Stopped: the agent answered with an object out of order."},
     {1178, "Stopped."},
     {1179, "The start OID must be numbers joined by dots, such as 1.3.6.1.2.1."},
+    {1190, "Line %1 of the file: the file is marked as UTF-8, but this line holds bytes that are not UTF-8. Nothing was imported."},
     {1200, "PROFINET XML File Name"},
     {1201, "Create the PROFINET XML GSD File"},
     {1202, "Select the PROFINET XML File Name"},

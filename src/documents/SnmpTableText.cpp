@@ -47,6 +47,17 @@ bool isBlankRecord(const QStringList& record)
     });
 }
 
+// A row holds data when a cell other than a check box is not blank (check
+// boxes always hold something).
+bool holdsData(const SnmpRequest& row)
+{
+    for (int c = 1; c <= SnmpFieldCount; ++c) {
+        if (!SnmpRequest::IsCheckBoxColumn(c) && !TrimCtl(row.field(c)).isEmpty())
+            return true;
+    }
+    return false;
+}
+
 // A field between quotes, its own quotes doubled.
 QString quoted(const QString& text)
 {
@@ -172,9 +183,11 @@ QByteArray SnmpRequestsCsv(const QVector<SnmpRequest>& rows)
         out += SnmpRequest::AttributeName(c);
     }
     out += "\r\n";
-    const int n = SnmpContentRowCount(rows);
-    for (int r = 0; r < n; ++r) {
-        for (int c = 1; c <= SnmpFieldCount; ++c) {
+    int last = std::min(int(rows.size()), SnmpMaxRows);
+    while (last > 0 && !holdsData(rows[last - 1]))
+        --last;
+    for (int r = 0; r < last; ++r) {
+        for (int c = 1; holdsData(rows[r]) && c <= SnmpFieldCount; ++c) {
             if (c > 1)
                 out += ',';
             out += csvField(rows[r].field(c));

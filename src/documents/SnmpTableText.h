@@ -67,8 +67,10 @@ QStringList SnmpColumnChoices(int column, int positionChoices);
 TableTextProblem::Kind CheckCellText(int column, const QString& text, int positionChoices, QString* stored,
                                      int* limit = nullptr);
 
-// The rows OK would write, as CSV: a header line of the 16 attribute names in
-// file order, UTF-8 with byte-order mark, CRLF, fields quoted as RFC 4180.
+// The table as CSV: a header line of the 16 attribute names in file order,
+// then every row up to the last one holding data (a cell other than a check
+// box that is not blank), a row without data as an empty line; UTF-8 with
+// byte-order mark, CRLF, fields quoted as RFC 4180.
 QByteArray SnmpRequestsCsv(const QVector<SnmpRequest>& rows);
 
 // Reads a CSV file (comma, semicolon or tab separated, told from its header

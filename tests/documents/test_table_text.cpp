@@ -260,12 +260,31 @@ void TestTableText::exportImportRoundTrip()
 
 void TestTableText::exportFormat()
 {
+    // Every row up to the last one holding data; rows without data (reset,
+    // inserted, check boxes only) as empty lines.
     QVector<SnmpRequest> rows(kv::SnmpMaxRows, SnmpRequest::ResetRow());
     rows[0].IP_Address = QStringLiteral("10.0.0.1");
     rows[0].Mnemonic = QStringLiteral("say \"hi\", twice");
-    rows[2].IP_Address = QStringLiteral("10.0.0.3"); // after a blank address: not part of the table
-    QCOMPARE(kv::SnmpRequestsCsv(rows),
-             "\xEF\xBB\xBF" + kHeader + "\r\nY,10.0.0.1,,,,,,,,,,,,,,\"say \"\"hi\"\", twice\"\r\n");
+    rows[2] = SnmpRequest();
+    rows[3].On_Timer = QStringLiteral("Y");
+    rows[4].Mnemonic = QStringLiteral("spare"); // after a blank address
+    rows[4].On_Command = QStringLiteral("Y");
+    rows[6].On_Change = QStringLiteral("Y");
+    const QByteArray csv = kv::SnmpRequestsCsv(rows);
+    QCOMPARE(csv, "\xEF\xBB\xBF" + kHeader
+                      + "\r\nY,10.0.0.1,,,,,,,,,,,,,,\"say \"\"hi\"\", twice\"\r\n\r\n\r\n\r\nY,,,,,,,,Y,,,,,,,spare\r\n");
+
+    // Read back: the empty lines are empty rows, and the file is the same.
+    QVector<SnmpRequest> back;
+    TableTextProblem problem;
+    int count = 0;
+    QVERIFY(kv::ReadSnmpCsv(csv, 244, back, problem, &count));
+    QCOMPARE(count, 5);
+    QVERIFY(back[0] == rows[0]);
+    QVERIFY(back[4] == rows[4]);
+    for (int r : {1, 2, 3, 5, 6})
+        QVERIFY(back[r] == SnmpRequest::ResetRow());
+    QCOMPARE(kv::SnmpRequestsCsv(back), csv);
 }
 
 void TestTableText::tabText_data()
@@ -387,8 +406,12 @@ void TestTableText::cliExport()
     QVector<SnmpRequest> rows(kv::SnmpMaxRows, SnmpRequest::ResetRow());
     for (int i = 0; i < 3; ++i)
         rows[i] = fullRow(i);
-    writeFile(dir.filePath(QStringLiteral("SNMP_Manager.xml")), kv::SnmpRequestsXml(rows));
+    // A file row without an address before a filled one: exported too.
+    writeFile(dir.filePath(QStringLiteral("SNMP_Manager.xml")),
+              kv::SnmpRequestsXml(rows).replace("IP_Address=\"10.0.0.2\"", "IP_Address=\"\""));
+    rows[1].IP_Address.clear();
     const QByteArray csv = kv::SnmpRequestsCsv(rows);
+    QCOMPARE(csv.count("\r\n"), 4);
 
     // Standard output carries the very bytes of the file, CR LF included.
     CliRun r = runCli({QStringLiteral("table"), QStringLiteral("export"), dir.path()});

@@ -1,6 +1,7 @@
 // Any bytes as a CSV import and as clipboard text.  An import is whole or
 // refused with a problem that names where; an imported table exports and
-// imports back to the same rows; a paste is whole or leaves the rows alone.
+// imports back to the same rows and the same file; a paste is whole or leaves
+// the rows alone.
 #include "documents/SnmpTableText.h"
 #include "lang/LangTable.h"
 
@@ -19,16 +20,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (rows.size() != kv::SnmpMaxRows || count < 0 || count > kv::SnmpMaxRows || !problem.ok())
             __builtin_trap();
         QVector<kv::SnmpRequest> back;
-        if (!kv::ReadSnmpCsv(kv::SnmpRequestsCsv(rows), 244, back, problem))
+        const QByteArray csv = kv::SnmpRequestsCsv(rows);
+        if (!kv::ReadSnmpCsv(csv, 244, back, problem) || kv::SnmpRequestsCsv(back) != csv)
             __builtin_trap();
         const int content = kv::SnmpContentRowCount(rows);
         if (kv::SnmpContentRowCount(back) != content || back.mid(0, content) != rows.mid(0, content))
             __builtin_trap();
+        for (int r = 0; r < kv::SnmpMaxRows; ++r) {
+            if (back[r] != rows[r] && back[r] != kv::SnmpRequest::ResetRow())
+                __builtin_trap();
+        }
     } else if (problem.ok() || problem.line < 1 || kv::TableTextMessage(problem, lang, QStringLiteral("c")).isEmpty()) {
         __builtin_trap();
     }
 
-    const QString text = kv::DecodeTableText(bytes);
+    const QString text = QString::fromUtf8(bytes);
     const QVector<QStringList> cells = kv::ParseTabText(text);
     QVector<int> visible;
     for (int c = 1; c <= kv::SnmpFieldCount; ++c) {

@@ -2,6 +2,8 @@
 #include <QByteArray>
 #include <QString>
 
+class QFile;
+
 namespace kv {
 
 // The system's text for an error number.
@@ -30,6 +32,10 @@ constexpr qint64 MaxDocumentFileSize = (qint64(1) << 31) - 1;
 // Only a regular file is read: a pipe or a device named like a document
 // could block the window or never end.
 FileRead ReadWholeFile(const QString& path, QByteArray& bytes, qint64 maxSize = MaxDocumentFileSize);
+
+// Opens a file to be read as a stream (unbuffered), with the outcomes and
+// the rules of ReadWholeFile: only a regular file of at most maxSize bytes.
+FileRead OpenFileForReading(const QString& path, QFile& file, qint64 maxSize = MaxDocumentFileSize);
 
 // Write bytes to standard output or standard error exactly as they are (no
 // line-end translation on any platform, so that a program's output is the

@@ -10,30 +10,44 @@
 
 namespace kv {
 
-// One open, one fstat and one read for a regular file: none of the file
-// engine's extra look-ups.
-FileRead ReadWholeFile(const QString& path, QByteArray& bytes, qint64 maxSize)
+// The descriptor of a regular file of at most maxSize bytes and its size,
+// or -1 with the outcome in *r.  Opened without blocking: a FIFO named like
+// a document would wait for a writer.
+static int openRegular(const QString& path, qint64 maxSize, FileRead* r, qint64* size)
 {
-    FileRead r;
     const QByteArray name = QFile::encodeName(path);
     const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         const int err = errno;
-        if (err == ENOENT || err == ENOTDIR)
-            return r; // Missing
-        return FileReadError(path, SystemReason(err));
+        *r = err == ENOENT || err == ENOTDIR ? FileRead() : FileReadError(path, SystemReason(err));
+        return -1;
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         const bool dir = S_ISDIR(st.st_mode);
         ::close(fd);
-        return FileReadError(path, dir ? QStringLiteral("Is a directory") : QStringLiteral("Not a regular file"));
+        *r = FileReadError(path, dir ? QStringLiteral("Is a directory") : QStringLiteral("Not a regular file"));
+        return -1;
     }
     if (st.st_size > maxSize) {
         ::close(fd);
-        return FileTooLarge(path);
+        *r = FileTooLarge(path);
+        return -1;
     }
-    const qsizetype size = qsizetype(st.st_size);
+    *size = st.st_size;
+    return fd;
+}
+
+// One open, one fstat and one read for a regular file: none of the file
+// engine's extra look-ups.
+FileRead ReadWholeFile(const QString& path, QByteArray& bytes, qint64 maxSize)
+{
+    FileRead r;
+    qint64 fileSize = 0;
+    const int fd = openRegular(path, maxSize, &r, &fileSize);
+    if (fd < 0)
+        return r;
+    const qsizetype size = qsizetype(fileSize);
     bytes.resize(size);
     qsizetype got = 0;
     while (got < size) {
@@ -52,6 +66,21 @@ FileRead ReadWholeFile(const QString& path, QByteArray& bytes, qint64 maxSize)
     }
     ::close(fd);
     bytes.resize(got);
+    r.status = FileRead::Ok;
+    return r;
+}
+
+FileRead OpenFileForReading(const QString& path, QFile& file, qint64 maxSize)
+{
+    FileRead r;
+    qint64 size = 0;
+    const int fd = openRegular(path, maxSize, &r, &size);
+    if (fd < 0)
+        return r;
+    if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return FileReadError(path, file.errorString());
+    }
     r.status = FileRead::Ok;
     return r;
 }

@@ -60,6 +60,25 @@ FileRead ReadWholeFile(const QString& path, QByteArray& bytes, qint64 maxSize)
     return r;
 }
 
+FileRead OpenFileForReading(const QString& path, QFile& file, qint64 maxSize)
+{
+    const QFileInfo fi(path);
+    if (!fi.exists())
+        return FileRead(); // Missing
+    if (fi.isDir())
+        return FileReadError(path, QStringLiteral("Is a directory"));
+    if (!fi.isFile())
+        return FileReadError(path, QStringLiteral("Not a regular file"));
+    if (fi.size() > maxSize)
+        return FileTooLarge(path);
+    file.setFileName(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return FileReadError(path, file.errorString());
+    FileRead r;
+    r.status = FileRead::Ok;
+    return r;
+}
+
 // The standard streams are opened in text mode, which would turn LF into CR LF.
 static bool writeStream(std::FILE* stream, const QByteArray& bytes)
 {

@@ -1,10 +1,15 @@
 #include "documents/SnmpTableText.h"
 
+#include "common/Files.h"
+#include "common/TableTextReader.h"
+#include "common/TextRules.h"
 #include "lang/LangTable.h"
 
-#include <QStringDecoder>
+#include <QBuffer>
+#include <QFile>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace kv {
 
@@ -23,125 +28,34 @@ enum : int {
     TxtTooManyRows = 1115,
     TxtUnclosedQuote = 1116,
     TxtTooManyFields = 1117,
+    TxtInvalidUtf8 = 1190,
 };
 
-// Bytes 0x80..0x9F of Windows-1252; the other bytes are their Latin-1
-// characters.  Bytes the code page leaves undefined keep their own value.
-const char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
+// Header names longer than this (a file that is no table) are cut in messages.
+constexpr int kShownNameLength = 64;
 
 bool isControl(QChar c)
 {
     return c.category() == QChar::Other_Control || c == QChar(0x2028) || c == QChar(0x2029);
 }
 
-// Fields of CSV or tab-separated text, record by record, with the line each
-// record starts on.  A field that starts with a quote runs to its closing
-// quote, doubled quotes standing for one; CR LF, LF and a lone CR end a
-// record.  No record follows a line end at the very end of the text.
-struct Records {
-    QVector<QStringList> fields;
-    QVector<int> lines;
-    int unclosedLine = 0; // line of a quoted field that never closes
-};
-
-Records splitRecords(const QString& text, QChar separator)
-{
-    Records out;
-    const qsizetype n = text.size();
-    qsizetype i = 0;
-    int line = 1;
-    while (i < n) {
-        QStringList record;
-        const int startLine = line;
-        bool endOfRecord = false;
-        while (!endOfRecord) {
-            QString field;
-            if (i < n && text.at(i) == QLatin1Char('"')) {
-                const int quoteLine = line;
-                ++i;
-                bool closed = false;
-                while (i < n) {
-                    const QChar c = text.at(i);
-                    if (c == QLatin1Char('"')) {
-                        if (i + 1 < n && text.at(i + 1) == QLatin1Char('"')) {
-                            field += c;
-                            i += 2;
-                            continue;
-                        }
-                        ++i;
-                        closed = true;
-                        break;
-                    }
-                    if (c == QLatin1Char('\n') || (c == QLatin1Char('\r') && (i + 1 >= n || text.at(i + 1) != QLatin1Char('\n'))))
-                        ++line;
-                    field += c;
-                    ++i;
-                }
-                if (!closed) {
-                    out.unclosedLine = quoteLine;
-                    return out;
-                }
-                // Text after the closing quote belongs to the field, as
-                // spreadsheets read it.
-            }
-            while (i < n) {
-                const QChar c = text.at(i);
-                if (c == separator || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
-                    break;
-                field += c;
-                ++i;
-            }
-            record.append(field);
-            if (i >= n) {
-                endOfRecord = true;
-            } else if (text.at(i) == separator) {
-                ++i;
-            } else {
-                if (text.at(i) == QLatin1Char('\r') && i + 1 < n && text.at(i + 1) == QLatin1Char('\n'))
-                    ++i;
-                ++i;
-                ++line;
-                endOfRecord = true;
-            }
-        }
-        out.fields.append(record);
-        out.lines.append(startLine);
-    }
-    return out;
-}
-
+// Blank as a table cell counts it: nothing but characters of code 32 and below.
 bool isBlankRecord(const QStringList& record)
 {
-    return std::all_of(record.cbegin(), record.cend(), [](const QString& f) { return f.trimmed().isEmpty(); });
+    return std::all_of(record.cbegin(), record.cend(), [](const QString& f) {
+        return std::all_of(f.cbegin(), f.cend(), [](QChar c) { return c.unicode() <= 32; });
+    });
 }
 
-// The separator of a header line: the most frequent of comma, semicolon
-// and tab outside quotes (comma when there is none).
-QChar detectSeparator(const QString& text)
+// A row holds data when a cell other than a check box is not blank (check
+// boxes always hold something).
+bool holdsData(const SnmpRequest& row)
 {
-    int comma = 0, semicolon = 0, tab = 0;
-    bool quoted = false;
-    for (const QChar c : text) {
-        if (c == QLatin1Char('"'))
-            quoted = !quoted;
-        else if (!quoted && (c == QLatin1Char('\n') || c == QLatin1Char('\r')))
-            break;
-        else if (!quoted && c == QLatin1Char(','))
-            ++comma;
-        else if (!quoted && c == QLatin1Char(';'))
-            ++semicolon;
-        else if (!quoted && c == QLatin1Char('\t'))
-            ++tab;
+    for (int c = 1; c <= SnmpFieldCount; ++c) {
+        if (!SnmpRequest::IsCheckBoxColumn(c) && !TrimCtl(row.field(c)).isEmpty())
+            return true;
     }
-    if (semicolon > comma && semicolon >= tab)
-        return QLatin1Char(';');
-    if (tab > comma && tab > semicolon)
-        return QLatin1Char('\t');
-    return QLatin1Char(',');
+    return false;
 }
 
 // A field between quotes, its own quotes doubled.
@@ -201,6 +115,11 @@ TableTextProblem::Kind CheckCellText(int column, const QString& text, int positi
 {
     if (std::any_of(text.cbegin(), text.cend(), isControl))
         return TableTextProblem::ControlCharacter;
+    if (text.size() > SnmpCellMaxLength) {
+        if (limit)
+            *limit = SnmpCellMaxLength;
+        return TableTextProblem::TooLong;
+    }
     if (SnmpRequest::IsCheckBoxColumn(column)) {
         const QString t = text.trimmed();
         if (t.isEmpty() || t.compare(QLatin1String("Y"), Qt::CaseInsensitive) == 0
@@ -255,30 +174,6 @@ TableTextProblem::Kind CheckCellText(int column, const QString& text, int positi
     }
 }
 
-QString DecodeTableText(const QByteArray& bytes)
-{
-    QByteArrayView view(bytes);
-    // "Unicode text" of a spreadsheet is UTF-16 with its byte-order mark.
-    if (view.startsWith("\xFF\xFE") || view.startsWith("\xFE\xFF")) {
-        QStringDecoder utf16(view.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
-                             QStringDecoder::Flag::Stateless);
-        return utf16.decode(view.sliced(2));
-    }
-    if (view.startsWith("\xEF\xBB\xBF"))
-        view = view.sliced(3);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(view);
-    if (!utf8.hasError())
-        return text;
-    text.clear();
-    text.reserve(view.size());
-    for (const char ch : view) {
-        const auto b = uchar(ch);
-        text += b >= 0x80 && b <= 0x9F ? QChar(kCp1252High[b - 0x80]) : QChar(char16_t(b));
-    }
-    return text;
-}
-
 QByteArray SnmpRequestsCsv(const QVector<SnmpRequest>& rows)
 {
     QByteArray out("\xEF\xBB\xBF");
@@ -288,9 +183,11 @@ QByteArray SnmpRequestsCsv(const QVector<SnmpRequest>& rows)
         out += SnmpRequest::AttributeName(c);
     }
     out += "\r\n";
-    const int n = SnmpContentRowCount(rows);
-    for (int r = 0; r < n; ++r) {
-        for (int c = 1; c <= SnmpFieldCount; ++c) {
+    int last = std::min(int(rows.size()), SnmpMaxRows);
+    while (last > 0 && !holdsData(rows[last - 1]))
+        --last;
+    for (int r = 0; r < last; ++r) {
+        for (int c = 1; holdsData(rows[r]) && c <= SnmpFieldCount; ++c) {
             if (c > 1)
                 out += ',';
             out += csvField(rows[r].field(c));
@@ -300,36 +197,62 @@ QByteArray SnmpRequestsCsv(const QVector<SnmpRequest>& rows)
     return out;
 }
 
-bool ReadSnmpCsv(const QByteArray& bytes, int positionChoices, QVector<SnmpRequest>& rows, TableTextProblem& problem,
-                 int* count)
+namespace {
+
+// The problem that ended a reader's reading, when one did.
+bool readerFailed(const TableTextReader& reader, TableTextProblem& problem)
+{
+    switch (reader.status()) {
+    case TableTextReader::Reading:
+    case TableTextReader::Reread:
+        return false;
+    case TableTextReader::UnclosedQuote:
+        problem.kind = TableTextProblem::UnclosedQuote;
+        break;
+    case TableTextReader::InvalidUtf8:
+        problem.kind = TableTextProblem::InvalidUtf8;
+        break;
+    case TableTextReader::ReadError:
+        problem.kind = TableTextProblem::FileError;
+        problem.text = reader.errorString();
+        break;
+    }
+    problem.line = reader.problemLine();
+    return true;
+}
+
+// One reading of a CSV file into result (reset rows); *dataRows the rows up
+// to the last one that is not blank.
+bool readCsv(TableTextReader& reader, int positionChoices, QVector<SnmpRequest>& result, TableTextProblem& problem,
+             int* dataRows)
 {
     problem = TableTextProblem();
-    const QString text = DecodeTableText(bytes);
-    const Records records = splitRecords(text, detectSeparator(text));
-    if (records.unclosedLine) {
-        problem.kind = TableTextProblem::UnclosedQuote;
-        problem.line = records.unclosedLine;
-        return false;
+    reader.setSeparator(reader.guessSeparator());
+
+    // The header is the first line that is not blank.  One name more than
+    // there are columns is enough to refuse it.
+    QStringList header;
+    for (;;) {
+        reader.skipBlankLines();
+        if (!reader.next(header, SnmpFieldCount + 1)) {
+            if (readerFailed(reader, problem) || reader.status() == TableTextReader::Reread)
+                return false;
+            problem.kind = TableTextProblem::NoHeader;
+            problem.line = std::max(1, reader.line());
+            return false;
+        }
+        if (reader.cut() || reader.extraFieldsUsed() || !isBlankRecord(header))
+            break;
     }
-    // The header is the first line that is not blank.
-    int first = 0;
-    while (first < records.fields.size() && isBlankRecord(records.fields[first]))
-        ++first;
-    if (first >= records.fields.size()) {
-        problem.kind = TableTextProblem::NoHeader;
-        problem.line = records.lines.isEmpty() ? 1 : records.lines.constLast();
-        return false;
-    }
-    QStringList header = records.fields[first];
-    const int headerLine = records.lines[first];
     // Empty names at the end (a separator closing the line) name nothing.
-    while (!header.isEmpty() && header.constLast().trimmed().isEmpty())
+    while (!reader.cut() && !reader.extraFieldsUsed() && !header.isEmpty() && header.constLast().trimmed().isEmpty())
         header.removeLast();
     QVector<int> columns; // grid column of each header field
-    for (const QString& name : header) {
-        const int c = columnOfAttribute(name.trimmed());
-        problem.line = headerLine;
-        problem.text = name.trimmed();
+    for (const QString& name : std::as_const(header)) {
+        const QString trimmed = name.trimmed();
+        const int c = columnOfAttribute(trimmed);
+        problem.line = reader.line();
+        problem.text = trimmed.size() > kShownNameLength ? trimmed.left(kShownNameLength) + QChar(0x2026) : trimmed;
         if (c == 0) {
             problem.kind = TableTextProblem::UnknownColumn;
             return false;
@@ -342,50 +265,113 @@ bool ReadSnmpCsv(const QByteArray& bytes, int positionChoices, QVector<SnmpReque
     }
     problem = TableTextProblem();
 
-    int last = int(records.fields.size());
-    while (last > first + 1 && isBlankRecord(records.fields[last - 1]))
-        --last;
-    const int dataRows = last - first - 1;
-    if (dataRows > SnmpMaxRows) {
-        problem.kind = TableTextProblem::TooManyRows;
-        problem.line = records.lines[first + 1 + SnmpMaxRows];
-        return false;
-    }
-
-    QVector<SnmpRequest> result(SnmpMaxRows, SnmpRequest::ResetRow());
-    for (int r = 0; r < dataRows; ++r) {
-        const QStringList& record = records.fields[first + 1 + r];
-        const int line = records.lines[first + 1 + r];
-        for (qsizetype j = columns.size(); j < record.size(); ++j) {
-            if (!record[j].trimmed().isEmpty()) {
-                problem.kind = TableTextProblem::TooManyFields;
-                problem.line = line;
-                return false;
-            }
+    // Blank lines become reset rows once a row with data follows them;
+    // those at the end are only counted.
+    int rows = 0;
+    int blanks = 0;
+    int line513 = 0; // where the 513th row starts
+    QStringList record;
+    for (;;) {
+        const int firstBlank = reader.nextLine();
+        const int skipped = reader.skipBlankLines(); // one line each
+        if (rows + blanks <= SnmpMaxRows && rows + blanks + skipped > SnmpMaxRows)
+            line513 = firstBlank + SnmpMaxRows - rows - blanks;
+        blanks += skipped;
+        if (!reader.next(record, int(columns.size())))
+            break;
+        const int index = rows + blanks;
+        if (index == SnmpMaxRows)
+            line513 = reader.line();
+        if (!reader.cut() && !reader.extraFieldsUsed() && isBlankRecord(record)) {
+            ++blanks;
+            continue;
         }
-        SnmpRequest& row = result[r];
+        if (index >= SnmpMaxRows) {
+            problem.kind = TableTextProblem::TooManyRows;
+            problem.line = line513;
+            return false;
+        }
+        rows = index;
+        blanks = 0;
+        if (reader.extraFieldsUsed()) {
+            problem.kind = TableTextProblem::TooManyFields;
+            problem.line = reader.line();
+            return false;
+        }
+        SnmpRequest& row = result[rows];
         for (int c = 1; c <= SnmpFieldCount; ++c)
             row.field(c) = SnmpMissingAttributeText(c);
         for (qsizetype j = 0; j < columns.size(); ++j) {
             const int c = columns[j];
-            const QString value = j < record.size() ? record[j] : QString();
+            const QString value = record.value(j);
             int limit = 0;
             const TableTextProblem::Kind kind = CheckCellText(c, value, positionChoices, &row.field(c), &limit);
             if (kind != TableTextProblem::None) {
                 problem.kind = kind;
-                problem.line = line;
-                problem.row = r + 1;
+                problem.line = reader.line();
+                problem.row = rows + 1;
                 problem.column = c;
                 problem.text = value;
                 problem.limit = limit;
                 return false;
             }
         }
+        ++rows;
     }
-    rows = std::move(result);
-    if (count)
-        *count = dataRows;
-    return true;
+    if (readerFailed(reader, problem))
+        return false;
+    *dataRows = rows;
+    return reader.status() == TableTextReader::Reading;
+}
+
+bool readCsvDevice(QIODevice* device, int positionChoices, QVector<SnmpRequest>& rows, TableTextProblem& problem,
+                   int* count)
+{
+    TableTextReader reader(device);
+    reader.setMaxFieldLength(SnmpCellMaxLength);
+    reader.setMaxBytes(SnmpCsvMaxFileSize);
+    QVector<SnmpRequest> result;
+    int dataRows = 0;
+    do {
+        // Bytes that turn out not to be UTF-8 are read again from the start.
+        result.fill(SnmpRequest::ResetRow(), SnmpMaxRows);
+        if (readCsv(reader, positionChoices, result, problem, &dataRows)) {
+            rows = std::move(result);
+            if (count)
+                *count = dataRows;
+            return true;
+        }
+    } while (reader.status() == TableTextReader::Reread);
+    return false;
+}
+
+} // namespace
+
+bool ReadSnmpCsv(const QByteArray& bytes, int positionChoices, QVector<SnmpRequest>& rows, TableTextProblem& problem,
+                 int* count)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return readCsvDevice(&buffer, positionChoices, rows, problem, count);
+}
+
+bool ReadSnmpCsvFile(const QString& path, int positionChoices, QVector<SnmpRequest>& rows, TableTextProblem& problem,
+                     int* count)
+{
+    problem = TableTextProblem();
+    QFile file;
+    const FileRead open = OpenFileForReading(path, file, SnmpCsvMaxFileSize);
+    if (!open.ok()) {
+        problem.kind = TableTextProblem::FileError;
+        problem.text = open.status == FileRead::Missing ? FileMessage(path, SystemReason(ENOENT)) : open.message;
+        return false;
+    }
+    if (readCsvDevice(&file, positionChoices, rows, problem, count))
+        return true;
+    if (problem.kind == TableTextProblem::FileError)
+        problem.text = FileMessage(path, problem.text);
+    return false;
 }
 
 QString CellsAsTabText(const QVector<QStringList>& cells)
@@ -411,19 +397,25 @@ QString CellsAsTabText(const QVector<QStringList>& cells)
 
 QVector<QStringList> ParseTabText(const QString& text)
 {
-    Records records = splitRecords(text, QLatin1Char('\t'));
-    if (records.unclosedLine) {
-        // Not a spreadsheet's quoting: every character is the cell's own.
-        QVector<QStringList> plain;
-        QString t = text;
-        t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-        if (t.endsWith(QLatin1Char('\n')))
-            t.chop(1);
-        for (const QString& line : t.split(QLatin1Char('\n')))
-            plain.append(line.split(QLatin1Char('\t')));
-        return plain;
-    }
-    return records.fields;
+    // A paste reaches row 512 and the last column at most: one line and one
+    // cell more tell that it goes past them.
+    const auto read = [&text](bool quoting, QVector<QStringList>& cells) {
+        TableTextReader reader(text);
+        reader.setSeparator(QLatin1Char('\t'));
+        reader.setQuoting(quoting);
+        reader.setMaxFieldLength(SnmpCellMaxLength);
+        QStringList fields;
+        while (cells.size() <= SnmpMaxRows && reader.next(fields, SnmpFieldCount + 1))
+            cells.append(fields);
+        return reader.status() != TableTextReader::UnclosedQuote;
+    };
+    QVector<QStringList> cells;
+    if (read(true, cells))
+        return cells;
+    // Not a spreadsheet's quoting: every character is the cell's own.
+    cells.clear();
+    read(false, cells);
+    return cells;
 }
 
 bool PasteCells(QVector<SnmpRequest>& rows, int row, int column, const QVector<QStringList>& cells,
@@ -510,6 +502,10 @@ QString TableTextMessage(const TableTextProblem& p, const LangTable& lang, const
         return file(TxtUnclosedQuote);
     case TableTextProblem::TooManyFields:
         return file(TxtTooManyFields);
+    case TableTextProblem::InvalidUtf8:
+        return file(TxtInvalidUtf8);
+    case TableTextProblem::FileError:
+        return p.text;
     }
     return QString();
 }

@@ -20,6 +20,11 @@ class LangTable;
 constexpr int SnmpOidMaxLength = 64;
 constexpr int SnmpCommunityMaxLength = CommunityMaxChars;
 
+// Longest text a cell takes from a paste or an import, whatever its column:
+// far more than a description needs, and what keeps 512 rows of cells
+// small whatever the input holds.
+constexpr int SnmpCellMaxLength = 1024;
+
 // Largest CSV file an import reads.
 constexpr qint64 SnmpCsvMaxFileSize = 64 * 1024 * 1024;
 
@@ -39,6 +44,8 @@ struct TableTextProblem {
         TooManyRows,     // more than 512 data rows
         UnclosedQuote,   // a quoted field runs to the end of the file
         TooManyFields,   // a line holds more fields than the header names
+        InvalidUtf8,     // a file marked as UTF-8 holds a sequence that is not
+        FileError,       // the file cannot be read: text is the message, with the file's name
     };
     Kind kind = None;
     int line = 0;   // line of the file (import only; 1 is the first)
@@ -61,22 +68,27 @@ QStringList SnmpColumnChoices(int column, int positionChoices);
 TableTextProblem::Kind CheckCellText(int column, const QString& text, int positionChoices, QString* stored,
                                      int* limit = nullptr);
 
-// Text bytes of a file: UTF-8 (with or without byte-order mark), UTF-16
-// with its byte-order mark, or Windows-1252 when the bytes are not valid UTF-8.
-QString DecodeTableText(const QByteArray& bytes);
-
-// The rows OK would write, as CSV: a header line of the 16 attribute names in
-// file order, UTF-8 with byte-order mark, CRLF, fields quoted as RFC 4180.
+// The table as CSV: a header line of the 16 attribute names in file order,
+// then every row up to the last one holding data (a cell other than a check
+// box that is not blank), a row without data as an empty line; UTF-8 with
+// byte-order mark, CRLF, fields quoted as RFC 4180.
 QByteArray SnmpRequestsCsv(const QVector<SnmpRequest>& rows);
 
 // Reads a CSV file (comma, semicolon or tab separated, told from its header
-// line) into rows (SnmpMaxRows long: the imported rows, then reset rows).
-// Columns are matched by attribute name ignoring case and surrounding blanks;
-// a missing column takes what a missing attribute takes in SNMP_Manager.xml.
+// line; encoded as TableTextReader reads bytes) into rows (SnmpMaxRows long:
+// the imported rows, then reset rows).  Columns are matched by attribute name
+// ignoring case and surrounding blanks; a missing column takes what a missing
+// attribute takes in SNMP_Manager.xml; a blank line is a reset row.  Read as a
+// stream: the header is checked before any row, the reading stops at the
+// first problem or at a 513th row, blank lines at the end are only counted.
 // False with the first problem when it cannot be imported; rows untouched.
 // *count (when given) receives the number of data rows.
 bool ReadSnmpCsv(const QByteArray& bytes, int positionChoices, QVector<SnmpRequest>& rows,
                  TableTextProblem& problem, int* count = nullptr);
+// The same from a file of at most SnmpCsvMaxFileSize bytes; a file that
+// cannot be read gives a FileError.
+bool ReadSnmpCsvFile(const QString& path, int positionChoices, QVector<SnmpRequest>& rows,
+                     TableTextProblem& problem, int* count = nullptr);
 
 // Cells as the clipboard carries them: tab between cells, a line break
 // after each row; a cell holding a tab, a line break or a leading quote is
@@ -84,7 +96,9 @@ bool ReadSnmpCsv(const QByteArray& bytes, int positionChoices, QVector<SnmpReque
 QString CellsAsTabText(const QVector<QStringList>& cells);
 
 // Tab-separated text from the clipboard, as a spreadsheet writes it (quoted
-// cells, CR LF or LF, with or without a line break at the end).
+// cells, CR LF or LF, with or without a line break at the end).  Reads no
+// further than a paste can reach: 513 lines of 17 cells, a cell longer than
+// SnmpCellMaxLength ending it (cut to one character more).
 QVector<QStringList> ParseTabText(const QString& text);
 
 // Puts cells into rows from (row, column) rightwards over the given visible

@@ -13,7 +13,6 @@
 #include "documents/UPickListDelegate.h"
 
 #include "common/AtomicFile.h"
-#include "common/Files.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -34,7 +33,6 @@
 #include <QVBoxLayout>
 
 #include <array>
-#include <cerrno>
 #include <climits>
 
 namespace {
@@ -577,18 +575,10 @@ void TFSNMPManagerAccess::ImportTable()
                                                            m_state.Text(TxtCsvFilter));
     if (path.isEmpty())
         return;
-    QByteArray bytes;
-    const kv::FileRead read = kv::ReadWholeFile(path, bytes, kv::SnmpCsvMaxFileSize);
-    if (!read.ok()) {
-        m_services.messages->error(this, read.status == kv::FileRead::Missing
-                                             ? kv::FileMessage(path, kv::SystemReason(ENOENT))
-                                             : read.message);
-        return;
-    }
     QVector<kv::SnmpRequest> rows;
     kv::TableTextProblem problem;
     int count = 0;
-    if (!kv::ReadSnmpCsv(bytes, m_positions->count(), rows, problem, &count)) {
+    if (!kv::ReadSnmpCsvFile(path, m_positions->count(), rows, problem, &count)) {
         m_services.messages->error(this, kv::TableTextMessage(problem, m_state.Lang, columnName(problem.column)));
         return;
     }

@@ -361,6 +361,7 @@ constexpr DefaultEntry kDefaultTexts[] = {
     {1185, "%1 is not a subnet mask: its one-bits must run from the left without a gap, as in 255.255.255.0."},
     {1186, "A part of the PROFINET name of station (between dots) holds two or more \"-\" in a row; only the \"xn--\" that begins an internationalised part may."},
     {1187, "\"%1\" is longer than the device can hold (16 characters): the configuration will not compile."},
+    {1190, "Line %1 of the file: the file is marked as UTF-8, but this line holds bytes that are not UTF-8. Nothing was imported."},
     {1195, "The firmware image %1 does not exist, so the update cannot run. Nothing was started. To update only the configuration, choose \"%2\"."},
     {1196, "The file %1 does not exist, so the update cannot run. Nothing was started."},
     {1200, "PROFINET XML File Name"},

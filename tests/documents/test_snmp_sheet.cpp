@@ -107,6 +107,7 @@ private slots:
     void refusedPasteChangesNothing();
     void undoRedoAcrossEdits();
     void exportAndImport();
+    void exportKeepsRowsAfterAGap();
     void importRefusedOrDeclined();
     void contextMenu();
     void keysAfterAButton_data();
@@ -285,6 +286,33 @@ void TestSnmpSheet::exportAndImport()
     QByteArray want = tableFile(2);
     want.replace("m2", "pump 2");
     QCOMPARE(readAll(f.state.SnmpManagerPath), want);
+}
+
+void TestSnmpSheet::exportKeepsRowsAfterAGap()
+{
+    SheetFixture f;
+    QVERIFY(f.show(3));
+    // Rows 1 to 3 filled, 4 and 5 empty, 6 and 7 pasted.
+    QGuiApplication::clipboard()->setText(QStringLiteral("10.0.0.6\t2\tpublic\r\n10.0.0.7\t2\tpublic\r\n"));
+    f.setCurrent(6, kv::ColIpAddress);
+    f.keys(QKeySequence::Paste);
+    const QVector<SnmpRequest> table = f.model->rows();
+
+    const QString csv = f.dir.filePath(QStringLiteral("gap.csv"));
+    f.files.answer = csv;
+    f.keys(QKeySequence(Qt::CTRL | Qt::Key_E));
+    const QList<QByteArray> lines = readAll(csv).split('\n');
+    QCOMPARE(lines.size(), 9); // the header, rows 1 to 7, nothing after the last line end
+    QCOMPARE(lines[4], QByteArray("\r"));
+    QCOMPARE(lines[5], QByteArray("\r"));
+    QVERIFY(lines[7].startsWith("Y,10.0.0.7,2,public,"));
+
+    // Imported again, the table is as it was.
+    f.files.openAnswer = csv;
+    f.messages.answers = {true};
+    f.keys(QKeySequence(Qt::CTRL | Qt::Key_I));
+    QCOMPARE(f.messages.texts().filter(QStringLiteral("Error")), QStringList());
+    QVERIFY(f.model->rows() == table);
 }
 
 void TestSnmpSheet::importRefusedOrDeclined()

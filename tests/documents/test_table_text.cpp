@@ -136,6 +136,18 @@ void TestTableText::csvImport_data()
         << QByteArray("IP_Address,Mnemonic,\n10.0.0.1,a,\n\n\r\n") << TableTextProblem::None << 0 << 0 << 1
         << E({"1:Mnemonic=a"});
     QTest::newRow("header only") << kHeader + "\r\n" << TableTextProblem::None << 0 << 0 << 0 << E({"1:Enable=Y", "1:IP_Address="});
+    QTest::newRow("blank lines between rows are reset rows")
+        << QByteArray("IP_Address,On_Change\n10.0.0.1,Y\n\n , \n10.0.0.4,N\n") << TableTextProblem::None << 0 << 0 << 4
+        << E({"2:Enable=Y", "2:On_Change=", "3:IP_Address=", "4:IP_Address=10.0.0.4", "4:On_Change=N"});
+    QTest::newRow("UTF-8 mark mangled by a Windows-1252 reader, before the first name")
+        << QByteArray("\xC3\xAF\xC2\xBB\xC2\xBF" "Enable,IP_Address,Mnemonic\r\nY,10.0.0.1,M\xC3\xBCller\r\n")
+        << TableTextProblem::None << 0 << 0 << 1 << E({"1:IP_Address=10.0.0.1", "1:Mnemonic=Müller"});
+    QTest::newRow("a mark, then the mangled one")
+        << QByteArray("\xEF\xBB\xBF\xC3\xAF\xC2\xBB\xC2\xBF" "Enable,IP_Address\r\nY,10.0.0.1\r\n") << TableTextProblem::None
+        << 0 << 0 << 1 << E({"1:IP_Address=10.0.0.1"});
+    QTest::newRow("no mark: one byte that is not UTF-8 makes every line Windows-1252")
+        << QByteArray("IP_Address,Mnemonic\n10.0.0.1,\xC3\xBC\n10.0.0.2,\xFC\n") << TableTextProblem::None << 0 << 0 << 2
+        << E({"1:Mnemonic=Ã¼", "2:Mnemonic=ü"});
 
     QTest::newRow("empty file") << QByteArray("\xEF\xBB\xBF\r\n") << TableTextProblem::NoHeader << 1 << 0 << 0 << E({});
     QTest::newRow("unknown column") << QByteArray("IP_Address,Comment\n10.0.0.1,x\n") << TableTextProblem::UnknownColumn
@@ -146,6 +158,26 @@ void TestTableText::csvImport_data()
     for (int i = 0; i < 513; ++i)
         many += "10.0.0.1\r\n";
     QTest::newRow("513 rows") << many << TableTextProblem::TooManyRows << 514 << 0 << 0 << E({});
+    // Read no further than row 513: the quote that never closes is not reached.
+    for (int i = 513; i < 600; ++i)
+        many += "10.0.0.1\r\n";
+    QTest::newRow("600 rows, a quote never closed after them")
+        << many + "\"open\r\n" << TableTextProblem::TooManyRows << 514 << 0 << 0 << E({});
+    QByteArray full = "IP_Address\r\n";
+    for (int i = 0; i < 512; ++i)
+        full += "10.0.0.1\r\n";
+    for (int i = 0; i < 2000; ++i)
+        full += i % 2 ? "\r\n" : " ,\t\r\n";
+    QTest::newRow("512 rows and blank lines") << full << TableTextProblem::None << 0 << 0 << 512 << E({"512:IP_Address=10.0.0.1"});
+    QTest::newRow("unrelated text: refused at its first line")
+        << "2026-12-10 10:00:00 INFO service started\n" + QByteArray(100000, 'x') + "\"open\n" << TableTextProblem::UnknownColumn
+        << 1 << 0 << 0 << E({});
+    QTest::newRow("marked UTF-8 with a byte that is not")
+        << "\xEF\xBB\xBF" + kHeader + "\r\nY,10.0.0.1,,,,,,,,,,,,,,ok\r\n\r\nY,10.0.0.2,,,,,,,,,,,,,,Pumpe M\xFCller\r\n"
+        << TableTextProblem::InvalidUtf8 << 4 << 0 << 0 << E({});
+    QTest::newRow("a cell longer than any column takes")
+        << "IP_Address,Mnemonic\n10.0.0.1," + QByteArray(kv::SnmpCellMaxLength + 1, 'm') + "\n"
+        << TableTextProblem::TooLong << 2 << int(kv::ColMnemonic) << 0 << E({});
     QTest::newRow("bad pick-list value") << QByteArray("IP_Address,Mode\n10.0.0.1,Get\n10.0.0.2,Walk\n")
                                          << TableTextProblem::NotAChoice << 3 << int(kv::ColMode) << 0 << E({});
     QTest::newRow("position past the choices") << QByteArray("IP_Address,Position\n10.0.0.1,244\n")
@@ -228,12 +260,31 @@ void TestTableText::exportImportRoundTrip()
 
 void TestTableText::exportFormat()
 {
+    // Every row up to the last one holding data; rows without data (reset,
+    // inserted, check boxes only) as empty lines.
     QVector<SnmpRequest> rows(kv::SnmpMaxRows, SnmpRequest::ResetRow());
     rows[0].IP_Address = QStringLiteral("10.0.0.1");
     rows[0].Mnemonic = QStringLiteral("say \"hi\", twice");
-    rows[2].IP_Address = QStringLiteral("10.0.0.3"); // after a blank address: not part of the table
-    QCOMPARE(kv::SnmpRequestsCsv(rows),
-             "\xEF\xBB\xBF" + kHeader + "\r\nY,10.0.0.1,,,,,,,,,,,,,,\"say \"\"hi\"\", twice\"\r\n");
+    rows[2] = SnmpRequest();
+    rows[3].On_Timer = QStringLiteral("Y");
+    rows[4].Mnemonic = QStringLiteral("spare"); // after a blank address
+    rows[4].On_Command = QStringLiteral("Y");
+    rows[6].On_Change = QStringLiteral("Y");
+    const QByteArray csv = kv::SnmpRequestsCsv(rows);
+    QCOMPARE(csv, "\xEF\xBB\xBF" + kHeader
+                      + "\r\nY,10.0.0.1,,,,,,,,,,,,,,\"say \"\"hi\"\", twice\"\r\n\r\n\r\n\r\nY,,,,,,,,Y,,,,,,,spare\r\n");
+
+    // Read back: the empty lines are empty rows, and the file is the same.
+    QVector<SnmpRequest> back;
+    TableTextProblem problem;
+    int count = 0;
+    QVERIFY(kv::ReadSnmpCsv(csv, 244, back, problem, &count));
+    QCOMPARE(count, 5);
+    QVERIFY(back[0] == rows[0]);
+    QVERIFY(back[4] == rows[4]);
+    for (int r : {1, 2, 3, 5, 6})
+        QVERIFY(back[r] == SnmpRequest::ResetRow());
+    QCOMPARE(kv::SnmpRequestsCsv(back), csv);
 }
 
 void TestTableText::tabText_data()
@@ -249,6 +300,8 @@ void TestTableText::tabText_data()
     QTest::newRow("a lone quote is text") << "5\" pipe\tx" << C({{"5\" pipe", "x"}});
     QTest::newRow("unbalanced leading quote is text") << "\"open\tx\n" << C({{"\"open", "x"}});
     QTest::newRow("an empty cell") << "\n" << C({{""}});
+    QTest::newRow("no further than a paste reaches: 513 lines")
+        << QString(QStringLiteral("x\n")).repeated(600) << Cells(kv::SnmpMaxRows + 1, QStringList{QStringLiteral("x")});
 }
 
 void TestTableText::tabText()
@@ -283,6 +336,9 @@ void TestTableText::paste_data()
         << TableTextProblem::NotAChoice << 2 << int(kv::ColVersion);
     QTest::newRow("control character") << 3 << int(kv::ColMnemonic) << C({{"a\x01"}})
                                        << TableTextProblem::ControlCharacter << 3 << int(kv::ColMnemonic);
+    QTest::newRow("a cell longer than any column takes")
+        << 1 << int(kv::ColMnemonic) << Cells{{QString(kv::SnmpCellMaxLength + 1, QLatin1Char('m'))}}
+        << TableTextProblem::TooLong << 1 << int(kv::ColMnemonic);
     QTest::newRow("community longer than the device keeps")
         << 1 << int(kv::ColCommunity) << C({{"sixteen-chars-xx"}}) << TableTextProblem::TooLong << 1
         << int(kv::ColCommunity);
@@ -350,8 +406,12 @@ void TestTableText::cliExport()
     QVector<SnmpRequest> rows(kv::SnmpMaxRows, SnmpRequest::ResetRow());
     for (int i = 0; i < 3; ++i)
         rows[i] = fullRow(i);
-    writeFile(dir.filePath(QStringLiteral("SNMP_Manager.xml")), kv::SnmpRequestsXml(rows));
+    // A file row without an address before a filled one: exported too.
+    writeFile(dir.filePath(QStringLiteral("SNMP_Manager.xml")),
+              kv::SnmpRequestsXml(rows).replace("IP_Address=\"10.0.0.2\"", "IP_Address=\"\""));
+    rows[1].IP_Address.clear();
     const QByteArray csv = kv::SnmpRequestsCsv(rows);
+    QCOMPARE(csv.count("\r\n"), 4);
 
     // Standard output carries the very bytes of the file, CR LF included.
     CliRun r = runCli({QStringLiteral("table"), QStringLiteral("export"), dir.path()});
@@ -384,6 +444,9 @@ void TestTableText::cliImport_data()
     QTest::newRow("refused cell names its attribute")
         << QByteArray("IP_Address,Type\n10.0.0.1,Float\n") << 2 << ""
         << "Line 2 of the file: Row 1, column Type: \"Float\"";
+    QTest::newRow("marked UTF-8 with a byte that is not")
+        << QByteArray("\xEF\xBB\xBFIP_Address;Mnemonic\r\n10.0.0.1;Pumpe M\xFCller\r\n") << 2 << ""
+        << "Line 2 of the file: the file is marked as UTF-8, but this line holds bytes that are not UTF-8.";
     QTest::newRow("missing file") << QByteArray() << 2 << "" << "missing.csv";
 }
 

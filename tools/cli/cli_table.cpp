@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <cerrno>
 
 // `table export PROJECT_DIR [-o FILE]` and `table import PROJECT_DIR FILE`:
 // the request table of a configuration as CSV, read and written the way
@@ -62,16 +61,13 @@ int importTable(const QString& dir, const QString& input)
         Err(QStringLiteral("table: ") + parGen.message);
         return Refused;
     }
-    QByteArray bytes;
-    const kv::FileRead read = kv::ReadWholeFile(input, bytes, kv::SnmpCsvMaxFileSize);
-    if (!read.ok()) {
-        Err(QStringLiteral("table: ")
-            + (read.status == kv::FileRead::Missing ? kv::FileMessage(input, kv::SystemReason(ENOENT)) : read.message));
-        return Refused;
-    }
     QVector<kv::SnmpRequest> rows;
     kv::TableTextProblem problem;
-    if (!kv::ReadSnmpCsv(bytes, positions, rows, problem)) {
+    if (!kv::ReadSnmpCsvFile(input, positions, rows, problem)) {
+        if (problem.kind == kv::TableTextProblem::FileError) {
+            Err(QStringLiteral("table: ") + problem.text);
+            return Refused;
+        }
         Err(QStringLiteral("table: ") + native(input) + QStringLiteral(": ")
             + kv::TableTextMessage(problem, lang, QString::fromLatin1(kv::SnmpRequest::AttributeName(problem.column))));
         return Refused;

@@ -2,6 +2,7 @@
 #include "GapMeter.h"
 
 #include "documents/SnmpRequests.h"
+#include "snmp/FakeSnmp.h"
 #include "snmp/SnmpWalk.h"
 #include "snmp/USnmpBrowser.h"
 #include "state/AppState.h"
@@ -20,14 +21,12 @@ namespace {
 // An agent of `size` objects under 1.3.6.1.2.1 that answers a step in about
 // a millisecond, as one on loopback does; names for every object, as the
 // browser shows where MIB files know them.
-class ManyObjects : public kv::ISnmpClient {
+class ManyObjects : public kvtest::BlockingFake {
 public:
     explicit ManyObjects(int size)
         : m_size(size)
     {
     }
-    bool available(QString*) const override { return true; }
-    kv::SnmpAnswer get(const kv::SnmpTarget&, const QString&) override { return {}; }
     kv::SnmpNextStep next(const kv::SnmpTarget&, const QString& from, int count) override
     {
         QThread::usleep(1000);

@@ -365,6 +365,9 @@ constexpr DefaultEntry kDefaultTexts[] = {
     {1209, "Confirm and Save the GDXML PROFINET File"},
     {1210, "Exit without Save the GDXML PROFINET File"},
     {1211, "Error! The file name is not valid"},
+    {1222, "The agent answers with an error: %1"},
+    {1223, "No answer: not sent, as this agent answered none of its first requests within %1 ms, nor to their retries."},
+    {1224, "Stopped: the agent answers with an error: %1"},
 };
 
 // Entries that serve only controls and dialogs of the other fieldbus variants

@@ -45,9 +45,9 @@ public:
     // the request dialog's grid.
     void ACG_ResultsDblClick(int line);
 
-    // Time-out of a try (one retry follows) and requests out at a time.
+    // Time-out of a try (one retry follows) and requests out to one agent at a time.
     static constexpr int TimeoutMs = 1000;
-    static constexpr int InFlight = 16;
+    static constexpr int InFlight = 4;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "FakeSnmp.h"
 #include "SnmpAgent.h"
 #include "snmp/SnmpClient.h"
 #include "snmp/SnmpWalk.h"
@@ -24,12 +25,10 @@ const QByteArray kMib = "KV-TEST-MIB DEFINITIONS ::= BEGIN\n"
 
 // Answers from a list of objects, as an agent would: each step the objects
 // after `from`, at most `count`.
-class ListClient : public kv::ISnmpClient {
+class ListClient : public kvtest::BlockingFake {
 public:
     QStringList oids;
     int steps = 0;
-    bool available(QString*) const override { return true; }
-    kv::SnmpAnswer get(const kv::SnmpTarget&, const QString&) override { return {}; }
     kv::SnmpNextStep next(const kv::SnmpTarget&, const QString& from, int count) override
     {
         ++steps;
@@ -131,7 +130,7 @@ void TestSnmpWalk::walkAgent()
     QCOMPARE(oidsOf(r), QStringList({QStringLiteral("1.3.6.1.4.1.99999.1.0"), QStringLiteral("1.3.6.1.4.1.99999.2.0"),
                                      QStringLiteral("1.3.6.1.4.1.99999.3.0"), QStringLiteral("1.3.6.1.4.1.99999.30.0")}));
     QCOMPARE(r.objects[0].value.type, QStringLiteral("STRING"));
-    QCOMPARE(r.objects[0].value.value, QStringLiteral("hello"));
+    QCOMPARE(r.objects[0].value.value, QStringLiteral("\"hello\""));
     QCOMPARE(r.objects[1].value.value, QStringLiteral("-5"));
     QCOMPARE(r.objects[2].value.type, QStringLiteral("Counter32"));
     QCOMPARE(r.objects[0].name, QStringLiteral("KV-TEST-MIB::kvGreeting.0"));

@@ -260,8 +260,12 @@ struct Session {
     void* handle = nullptr;
     QSocketNotifier* notifier = nullptr;
     QHash<int, quint64> requests; // the library's request id -> ours, while the library holds it
+    QElapsedTimer idle;           // since when nothing is out (invalid while something is)
     bool closing = false;
 };
+
+// A session with nothing out stays open this long for the next request.
+constexpr qint64 kKeepIdleMs = 2000;
 
 // Every request goes through the library's single-session asynchronous
 // calls, on one thread: a session per agent, version and community, a
@@ -435,10 +439,20 @@ private:
     {
         const netsnmp_transport* transport = snmp_sess_transport(s->handle);
         if (transport && transport->sock >= 0) {
+            // What has arrived on the socket, up to a few answers, before
+            // the handlers run.
             netsnmp_large_fd_set set;
             netsnmp_large_fd_set_init(&set, transport->sock + 1);
-            NETSNMP_LARGE_FD_SET(transport->sock, &set);
-            snmp_sess_read2(s->handle, &set);
+            for (int i = 0; i < 16; ++i) {
+                NETSNMP_LARGE_FD_ZERO(&set);
+                NETSNMP_LARGE_FD_SET(transport->sock, &set);
+                if (i > 0) {
+                    struct timeval now = {0, 0};
+                    if (netsnmp_large_fd_set_select(transport->sock + 1, &set, nullptr, nullptr, &now) <= 0)
+                        break;
+                }
+                snmp_sess_read2(s->handle, &set);
+            }
             netsnmp_large_fd_set_cleanup(&set);
         }
         deliver();
@@ -469,18 +483,27 @@ private:
                 handler(r.second);
             }
         }
+        long next = -1;
         for (auto it = m_sessions.begin(); it != m_sessions.end();) {
             Session* s = it->second.get();
             const bool waiting = std::any_of(s->requests.cbegin(), s->requests.cend(),
                                              [this](quint64 id) { return m_out.contains(id); });
             if (waiting) {
-                ++it;
+                s->idle.invalidate();
+            } else if (!s->requests.isEmpty() || (s->idle.isValid() && s->idle.elapsed() >= kKeepIdleMs)) {
+                // Cancelled requests are not tried again; an idle session goes in time.
+                close(s);
+                it = m_sessions.erase(it);
                 continue;
+            } else if (!s->idle.isValid()) {
+                s->idle.start();
             }
-            close(s);
-            it = m_sessions.erase(it);
+            if (!waiting) {
+                const long ms = long(kKeepIdleMs - s->idle.elapsed());
+                next = next < 0 ? ms : std::min(next, ms);
+            }
+            ++it;
         }
-        long next = -1;
         for (auto& s : m_sessions) {
             struct timeval wait = {0, 0};
             int block = 1;

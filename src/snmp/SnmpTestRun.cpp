@@ -1,6 +1,7 @@
 #include "snmp/SnmpTestRun.h"
 
 #include <QMetaObject>
+#include <QTimer>
 
 #include <memory>
 
@@ -65,8 +66,20 @@ void SnmpTestRun::start(const QVector<SnmpRequest>& rows, const QVector<int>& nu
             }
         }, Qt::QueuedConnection);
     }
-    for (const QString& agent : agents)
-        pump(agent);
+    startAgents(agents, generation);
+}
+
+void SnmpTestRun::startAgents(QStringList agents, int generation)
+{
+    // A few dozen agents at a time: opening their sessions keeps the
+    // caller's event loop waiting for a moment each.
+    if (generation != m_generation || !m_running)
+        return;
+    constexpr int kSlice = 32;
+    for (int i = 0; i < kSlice && !agents.isEmpty(); ++i)
+        pump(agents.takeFirst());
+    if (!agents.isEmpty())
+        QTimer::singleShot(0, this, [this, agents, generation] { startAgents(agents, generation); });
 }
 
 void SnmpTestRun::pump(const QString& agent)

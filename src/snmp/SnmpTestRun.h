@@ -56,6 +56,7 @@ private:
         bool silent = false;   // one timed out, and none had an answer
     };
     static QString sessionKey(const SnmpTarget& target);
+    void startAgents(QStringList agents, int generation);
     void pump(const QString& agent);
     void finish(const SnmpRowResult& result);
 

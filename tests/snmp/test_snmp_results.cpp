@@ -72,6 +72,14 @@ SnmpAnswer string(const QByteArray& bytes, const QString& shown = QString())
     return a;
 }
 
+SnmpAnswer agentError(const char* text)
+{
+    SnmpAnswer a;
+    a.status = SnmpAnswer::AgentError;
+    a.error = QString::fromLatin1(text);
+    return a;
+}
+
 SnmpAnswer noSuchObject()
 {
     SnmpAnswer a;
@@ -194,6 +202,9 @@ void TestSnmpResults::verdicts_data()
         << QStringLiteral("No answer within 1000 ms, nor to the retry: a wrong address, a wrong community or an agent "
                           "that is down. SNMPv1/v2c cannot tell these apart.")
         << true;
+    QTest::newRow("agent error")
+        << row(oid) << agentError("(genError) A general failure occured") << QString()
+        << QStringLiteral("The agent answers with an error: (genError) A general failure occured") << true;
     QTest::newRow("trap") << row(oid, "Int", "4", "Trap") << integer("INTEGER", 1) << QString()
                           << QStringLiteral("Not testable: a trap row sends to the agent, it reads nothing.") << false;
     QTest::newRow("version 3") << row(oid, "Int", "4", "Get", "3") << integer("INTEGER", 1) << QString()

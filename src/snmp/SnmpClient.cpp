@@ -266,6 +266,7 @@ struct Session {
 
 // A session with nothing out stays open this long for the next request.
 constexpr qint64 kKeepIdleMs = 2000;
+constexpr int kCloseAtOnce = 32;
 
 // Every request goes through the library's single-session asynchronous
 // calls, on one thread: a session per agent, version and community, a
@@ -484,14 +485,18 @@ private:
             }
         }
         long next = -1;
+        int closed = 0; // a few dozen at a time: closing takes a moment each
         for (auto it = m_sessions.begin(); it != m_sessions.end();) {
             Session* s = it->second.get();
             const bool waiting = std::any_of(s->requests.cbegin(), s->requests.cend(),
                                              [this](quint64 id) { return m_out.contains(id); });
             if (waiting) {
                 s->idle.invalidate();
+            } else if (closed == kCloseAtOnce) {
+                next = 0;
             } else if (!s->requests.isEmpty() || (s->idle.isValid() && s->idle.elapsed() >= kKeepIdleMs)) {
                 // Cancelled requests are not tried again; an idle session goes in time.
+                ++closed;
                 close(s);
                 it = m_sessions.erase(it);
                 continue;
@@ -499,7 +504,7 @@ private:
                 s->idle.start();
             }
             if (!waiting) {
-                const long ms = long(kKeepIdleMs - s->idle.elapsed());
+                const long ms = s->idle.isValid() ? std::max(0L, long(kKeepIdleMs - s->idle.elapsed())) : 0L;
                 next = next < 0 ? ms : std::min(next, ms);
             }
             ++it;

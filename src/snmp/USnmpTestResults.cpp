@@ -37,6 +37,10 @@ enum Column { ColRow, ColAgent, ColOid, ColValue, ColMs, ColVerdict, ColumnCount
 // Time the window spends on showing results before it lets other events
 // run: answers from a fast agent arrive faster than lines can be laid out.
 constexpr int kShowSliceMs = 15;
+// Answers are gathered this long before they are shown: every agent's
+// requests go on meanwhile, instead of waiting for the table to be drawn
+// after each answer.
+constexpr int kGatherMs = 20;
 
 // A value longer than this shows cut in its cell and whole in its tool tip.
 constexpr int kValueShown = 60;
@@ -365,7 +369,7 @@ void TFSnmpTestResults::arrived(const kv::SnmpRowResult& result)
 {
     m_arrived << result;
     if (!m_showTimer->isActive())
-        m_showTimer->start(0);
+        m_showTimer->start(kGatherMs);
 }
 
 void TFSnmpTestResults::showArrived(bool all)

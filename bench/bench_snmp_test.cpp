@@ -5,8 +5,6 @@
 #include "snmp/SnmpAgent.h"
 #include "snmp/SnmpClient.h"
 #include "snmp/USnmpTestResults.h"
-#include "snmp/SnmpTestRun.h"
-#include "lang/LangTable.h"
 #include "state/AppState.h"
 
 #include <QAbstractItemModel>
@@ -233,25 +231,4 @@ KV_BENCH(benchSnmpTest, "snmp test: 512 Get rows against a loopback agent, resul
     ctx.report(QStringLiteral("test of %1 rows, longest gap of a 10 ms timer (worst)").arg(n),
                *std::max_element(longest.begin(), longest.end()), QStringLiteral("ms"));
     ctx.report(QStringLiteral("rows that did not answer and fit"), notFitting, QStringLiteral("x"));
-}
-
-KV_BENCH(benchSnmpTestTmp, "TMP run without window")
-{
-    kvtest::SnmpAgent agent(QStringLiteral("127.0.0.71"));
-    const QVector<kv::SnmpRequest> rows = getRows(agent.address, 512);
-    QVector<int> numbers;
-    for (int i = 1; i <= 512; ++i)
-        numbers << i;
-    const std::unique_ptr<kv::ISnmpClient> client = kv::MakeSnmpClient();
-    const kv::LangTable lang;
-    for (int rep = 0; rep < 3; ++rep) {
-        kv::SnmpTestRun run(*client, 4);
-        QEventLoop loop;
-        QObject::connect(&run, &kv::SnmpTestRun::done, &loop, &QEventLoop::quit);
-        QElapsedTimer t;
-        t.start();
-        run.start(rows, numbers, 1000, lang);
-        loop.exec();
-        ctx.report(QStringLiteral("no window"), double(t.elapsed()), QStringLiteral("ms"));
-    }
 }

@@ -409,7 +409,8 @@ private:
     static int event(int operation, netsnmp_session*, int reqid, netsnmp_pdu* pdu, void* magic)
     {
         auto* s = static_cast<Session*>(magic);
-        if (s->closing)
+        // The library says so when it sends a retry: the request goes on.
+        if (s->closing || operation == NETSNMP_CALLBACK_OP_RESEND || operation == NETSNMP_CALLBACK_OP_CONNECT)
             return 1;
         const auto found = s->requests.find(reqid);
         if (found == s->requests.end())

@@ -129,6 +129,12 @@ void TestSnmpClient::getFromAgent()
     QCOMPARE(get(*client, v1, "1.3.6.1.2.1.1.7.0").integer, 72);
     const kv::SnmpTarget wrong{kAgent, 2, QStringLiteral("private"), 200, 0};
     QCOMPARE(get(*client, wrong, "1.3.6.1.2.1.1.7.0").status, kv::SnmpAnswer::NoAnswer);
+    // A silent address: the retry is sent and waited for before no answer is said.
+    QElapsedTimer waited;
+    waited.start();
+    const kv::SnmpTarget silent{QStringLiteral("127.0.1.61"), 2, QStringLiteral("public"), 200, 1};
+    QCOMPARE(get(*client, silent, "1.3.6.1.2.1.1.7.0").status, kv::SnmpAnswer::NoAnswer);
+    QVERIFY2(waited.elapsed() >= 400, qPrintable(QString::number(waited.elapsed())));
 }
 
 void TestSnmpClient::cliVerdicts()

@@ -145,7 +145,7 @@ private:
             return l.value;
         case ColMs:
             // Only rows that were sent took time.
-            if (r.plan.verdict != kv::SnmpVerdict::Fits)
+            if (r.plan.verdict != kv::SnmpVerdict::Fits || r.notAsked)
                 return QString();
             return QString::number(r.answer.ms);
         case ColVerdict:

@@ -53,6 +53,7 @@ public:
 struct WalkResult {
     QVector<kv::SnmpObject> objects;
     kv::SnmpWalk::End end = kv::SnmpWalk::Cancelled;
+    QString error;
 };
 
 WalkResult walk(kv::ISnmpClient& client, const kv::SnmpTarget& target, const QString& start, int maxObjects = 10000,
@@ -69,6 +70,7 @@ WalkResult walk(kv::ISnmpClient& client, const kv::SnmpTarget& target, const QSt
     w.start(target, start, maxObjects, 30000, bulk);
     if (!QTest::qWaitFor([&] { return ended; }, 20000))
         qWarning("the walk did not end");
+    r.error = w.error();
     return r;
 }
 
@@ -181,6 +183,24 @@ void TestSnmpWalk::bounds()
     r = walk(looping, target, QStringLiteral("1.3.6.1.2.1"), 10000, 3);
     QCOMPARE(r.end, kv::SnmpWalk::NotIncreasing);
     QCOMPARE(r.objects.size(), 3);
+
+    // An agent that answers its second step with an error status says which.
+    class Refusing : public ListClient {
+        kv::SnmpNextStep next(const kv::SnmpTarget& t, const QString& from, int count) override
+        {
+            if (from == QLatin1String("1.3.6.1.2.1"))
+                return ListClient::next(t, from, count);
+            kv::SnmpNextStep step;
+            step.status = kv::SnmpNextStep::AgentError;
+            step.error = QStringLiteral("(tooBig) Response message would have been too large.");
+            return step;
+        }
+    } refusing;
+    refusing.oids = client.oids;
+    r = walk(refusing, target, QStringLiteral("1.3.6.1.2.1"), 10000, 5);
+    QCOMPARE(r.end, kv::SnmpWalk::AgentError);
+    QCOMPARE(r.objects.size(), 5);
+    QCOMPARE(r.error, QStringLiteral("(tooBig) Response message would have been too large."));
 }
 
 void TestSnmpWalk::cancelDropsTheRest()

@@ -228,7 +228,10 @@ TFSnmpTestResults::TFSnmpTestResults(kv::AppState& state, kv::ISnmpClient& clien
     auto* refit = new QTimer(this);
     refit->setSingleShot(true);
     connect(refit, &QTimer::timeout, this, &TFSnmpTestResults::fitRowHeights);
-    connect(ACG_Results->horizontalHeader(), &QHeaderView::sectionResized, refit, [refit] { refit->start(0); });
+    connect(ACG_Results->horizontalHeader(), &QHeaderView::sectionResized, refit, [this, refit] {
+        m_refitRow = 0;
+        refit->start(0);
+    });
     body->addWidget(ACG_Results, 1);
     outer->addLayout(body, 1);
 
@@ -419,5 +422,11 @@ void TFSnmpTestResults::showProgress()
 
 void TFSnmpTestResults::fitRowHeights()
 {
-    ACG_Results->resizeRowsToContents();
+    // A few milliseconds at a time: 512 wrapped lines take a while to lay out.
+    QElapsedTimer slice;
+    slice.start();
+    while (m_refitRow < m_model->rowCount() && slice.elapsed() < kShowSliceMs)
+        ACG_Results->resizeRowToContents(m_refitRow++);
+    if (m_refitRow < m_model->rowCount())
+        QTimer::singleShot(0, this, &TFSnmpTestResults::fitRowHeights);
 }

@@ -72,6 +72,7 @@ private:
     QTimer* m_showTimer = nullptr;
     int m_total = 0;
     bool m_cancelled = false;
+    int m_refitRow = 0; // the next line whose height is laid out again
 
     QLabel* L_SW_Desc = nullptr;
     QLabel* L_SetNote = nullptr;

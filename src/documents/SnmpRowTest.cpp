@@ -34,6 +34,8 @@ const char* SnmpVerdictKey(SnmpVerdict verdict)
         return "no-such-object";
     case SnmpVerdict::NoAnswer:
         return "no-answer";
+    case SnmpVerdict::AgentError:
+        return "agent-error";
     case SnmpVerdict::BadRow:
         return "bad-row";
     case SnmpVerdict::NotTestable:
@@ -108,6 +110,8 @@ SnmpVerdict JudgeAnswer(const SnmpRequest& request, const SnmpAnswer& answer, in
         return SnmpVerdict::NoSuchObject;
     if (answer.status == SnmpAnswer::NoAnswer)
         return SnmpVerdict::NoAnswer;
+    if (answer.status == SnmpAnswer::AgentError)
+        return SnmpVerdict::AgentError;
     const QString type = TrimCtl(request.Type);
     int bytes = 0;
     if (type == QLatin1String("Int") && answer.isInteger)

@@ -14,6 +14,7 @@ enum class SnmpVerdict {
     TooLong,      // the value needs more bytes than the row's Num Bytes
     NoSuchObject, // the agent has no such object or instance
     NoAnswer,     // no answer: wrong address or community, or the agent is down
+    AgentError,   // the agent answered with an error status (genErr, tooBig, noAccess, ...)
     BadRow,       // the row fails the data check, or holds a value the device cannot hold
     NotTestable,  // a trap row, a version 3 row, or a mode other than Get and Set
 };
@@ -23,10 +24,13 @@ const char* SnmpVerdictKey(SnmpVerdict verdict);
 
 // What an agent gave back for one GET.
 struct SnmpAnswer {
-    enum Status { Value, NoSuchObject, NoAnswer };
+    enum Status { Value, NoSuchObject, NoAnswer, AgentError };
     Status status = NoAnswer;
     QString type;      // as net-snmp names it: "INTEGER", "STRING", "Counter32", "Timeticks", ...
-    QString value;     // as text
+    QString value;     // as net-snmp prints it after its type ("\"abc\"", "01 0A", "(12) 0:00:00.12"),
+                       // on one line, cut after 256 bytes with the full size said
+    bool hex = false;  // an OCTET STRING printed as hex pairs (bytes that are not text)
+    QString error;     // AgentError: the library's text for the error status
     int octets = 0;    // OCTET STRING: its length in bytes
     bool isInteger = false; // an integer-like type
     bool isSigned = false;  // INTEGER (two's complement); the others are unsigned

@@ -382,6 +382,9 @@ constexpr DefaultEntry kDefaultTexts[] = {
     {1215, "!! The row has no IP Address, but rows after it have one: the table ends at its first row without an IP Address, so those rows would not be saved. Enter the IP Address of this row or delete it."},
     {1216, "Waiting for an answer..."},
     {1217, "Not tested: the test was cancelled."},
+    {1222, "The agent answers with an error: %1"},
+    {1223, "No answer: not sent, as this agent answered none of its first requests within %1 ms, nor to their retries."},
+    {1224, "Stopped: the agent answers with an error: %1"},
 };
 
 // Entries that serve only controls and dialogs of the other fieldbus variants

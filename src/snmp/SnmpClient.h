@@ -4,6 +4,7 @@
 
 #include "documents/SnmpRowTest.h"
 
+#include <functional>
 #include <memory>
 
 namespace kv {
@@ -26,32 +27,53 @@ struct SnmpObject {
 
 // One step of a walk.
 struct SnmpNextStep {
-    enum Status { Objects, EndOfView, NoAnswer };
+    enum Status { Objects, EndOfView, NoAnswer, AgentError };
     Status status = NoAnswer;
     QVector<SnmpObject> objects; // in the agent's order, names not yet filled
+    QString error;               // AgentError: the library's text for the agent's error status
 };
 
-// Reads objects from SNMP agents.  get() blocks until the agent answers or
-// the time-out and retries have passed; several threads may call it at once.
+// One request: a GET of one object, or the objects after one (GETNEXT for
+// SNMPv1, GETBULK of `count` for SNMPv2c).
+struct SnmpQuery {
+    enum Kind { Get, Next };
+    Kind kind = Get;
+    SnmpTarget target;
+    QString oid; // digits and dots
+    int count = 1;
+};
+
+// What came back for a query: answer for a Get, step for a Next.
+struct SnmpReply {
+    SnmpAnswer answer;
+    SnmpNextStep step;
+};
+
+using SnmpReplyHandler = std::function<void(const SnmpReply&)>;
+
+// Sends requests to SNMP agents without waiting for them.  All calls come
+// from one thread, the one that sends the first request; each handler is
+// called once, later (never inside send), on that thread, unless the
+// request was cancelled first.
 class ISnmpClient {
 public:
     virtual ~ISnmpClient() = default;
     // False when requests cannot be sent at all, with the reason.
     virtual bool available(QString* why) const = 0;
-    virtual SnmpAnswer get(const SnmpTarget& target, const QString& oid) = 0;
-    // The objects that follow `from` in the agent's order: one (GETNEXT) for
-    // SNMPv1, up to `count` (GETBULK) for SNMPv2c.  EndOfView when none follows.
-    virtual SnmpNextStep next(const SnmpTarget& target, const QString& from, int count)
-    {
-        Q_UNUSED(target) Q_UNUSED(from) Q_UNUSED(count) return {};
-    }
+    // Sends the query; the id for cancel().
+    virtual quint64 send(const SnmpQuery& query, SnmpReplyHandler handler) = 0;
+    // The request's handler is not called; an unknown or finished id is ignored.
+    virtual void cancel(quint64 id) = 0;
     // The name the system's MIB files give a numeric OID, or an empty text.
-    // The MIB files are read at the first call.
     virtual QString objectName(const QString& oid)
     {
         Q_UNUSED(oid) return {};
     }
 };
+
+// Sends one query and runs a local event loop until its reply: for tools and
+// tests that ask one thing at a time.
+SnmpReply SnmpAskAndWait(ISnmpClient& client, const SnmpQuery& query);
 
 // The client of this platform's SNMP library (or one that says why there is none).
 std::unique_ptr<ISnmpClient> MakeSnmpClient();

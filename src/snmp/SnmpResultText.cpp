@@ -15,6 +15,8 @@ enum : int {
     TxtTooLong = 1157,
     TxtNoSuchObject = 1158,
     TxtNoAnswer = 1159,
+    TxtAgentError = 1222,
+    TxtNotAsked = 1223,
 };
 
 } // namespace
@@ -28,13 +30,8 @@ QString SnmpValueText(const SnmpAnswer& answer)
 {
     if (answer.status != SnmpAnswer::Value)
         return QString();
-    if (answer.type == QLatin1String("STRING")) {
-        // The client gives bytes that are not text as hex pairs, three
-        // characters a byte: longer than the octets themselves.
-        if (answer.value.size() > answer.octets)
-            return QStringLiteral("Hex-STRING ") + answer.value;
-        return QStringLiteral("STRING \"") + answer.value + QLatin1Char('"');
-    }
+    if (answer.hex)
+        return QStringLiteral("Hex-STRING ") + answer.value;
     if (answer.value.isEmpty())
         return answer.type;
     return answer.type + QLatin1Char(' ') + answer.value;
@@ -58,7 +55,9 @@ QString SnmpVerdictText(const SnmpRowResult& result, const SnmpRequest& request,
     case SnmpVerdict::NoSuchObject:
         return lang.Get(TxtNoSuchObject);
     case SnmpVerdict::NoAnswer:
-        return lang.Get(TxtNoAnswer).arg(timeoutMs);
+        return lang.Get(result.notAsked ? TxtNotAsked : TxtNoAnswer).arg(timeoutMs);
+    case SnmpVerdict::AgentError:
+        return lang.Get(TxtAgentError).arg(result.answer.error);
     case SnmpVerdict::BadRow:
     case SnmpVerdict::NotTestable:
         return result.plan.reason;

@@ -13,9 +13,9 @@ class LangTable;
 // too long): the answer's type, value and time mean something.
 bool SnmpValueAnswered(SnmpVerdict verdict);
 
-// The value with its SNMP type, as in `INTEGER 72` or `STRING "abc"` (an
-// octet string that is not text shows as `Hex-STRING 41 0A`); empty when the
-// agent gave no value.
+// The value with its SNMP type as the library prints it, as in `INTEGER 72`
+// or `STRING "abc"` (an octet string that is not text shows as
+// `Hex-STRING 41 0A`); empty when the agent gave no value.
 QString SnmpValueText(const SnmpAnswer& answer);
 
 // One sentence on what the outcome means for the row, with its details

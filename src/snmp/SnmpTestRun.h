@@ -1,14 +1,12 @@
 #pragma once
+#include <QHash>
 #include <QObject>
 #include <QVector>
 
 #include "documents/SnmpRowTest.h"
 #include "snmp/SnmpClient.h"
 
-#include <atomic>
-#include <memory>
-
-class QThreadPool;
+#include <deque>
 
 namespace kv {
 
@@ -18,39 +16,59 @@ struct SnmpRowResult {
     SnmpAnswer answer;       // when the row was sent
     SnmpVerdict verdict = SnmpVerdict::NotTestable;
     int needed = 0;          // bytes the value needs (answered rows)
+    bool notAsked = false;   // NoAnswer without a request: its agent answered none of its first ones
 };
 
-// Tests rows against their agents, a bounded number at a time, each on a
-// thread of its own so that the caller's event loop keeps running.  Results
-// arrive through rowTested as they come; done follows the last, or Cancel.
+// Tests rows against their agents, every agent at once and each gently: at
+// most perAgent requests out to an agent's address at a time.  Rows of an
+// agent (its version and community) that has answered none of its requests
+// once one of them has timed out after its retry take no-answer without
+// being sent: a silent agent costs one round of time-outs, not one for each
+// few of its rows.  Results arrive through rowTested as they come; done
+// follows the last, or Cancel.
 class SnmpTestRun : public QObject {
     Q_OBJECT
 public:
-    explicit SnmpTestRun(ISnmpClient& client, int inFlight = 16, QObject* parent = nullptr);
+    explicit SnmpTestRun(ISnmpClient& client, int perAgent = 4, QObject* parent = nullptr);
     ~SnmpTestRun() override;
 
     // rows[i] is table row numbers[i].
     void start(const QVector<SnmpRequest>& rows, const QVector<int>& numbers, int timeoutMs, const LangTable& lang);
-    // Nothing more is sent; requests already out are dropped when they end.
+    // Nothing more is sent, and the answers to requests out are dropped.
     void cancel();
     bool running() const { return m_running; }
-    // Requests still out on a thread; after a cancel they end within their
-    // time-out, and destroying the run waits for them.
-    bool busy() const;
+    // Requests out (none once cancelled).
+    bool busy() const { return !m_out.isEmpty(); }
 
 signals:
     void rowTested(const kv::SnmpRowResult& result);
     void done();
 
 private:
-    void arrived(const kv::SnmpRowResult& result, int generation);
+    struct Row {
+        SnmpRowResult result;
+        SnmpRequest request;
+        SnmpTarget target;
+    };
+    // The state of one agent, version and community.
+    struct Heard {
+        bool answered = false; // some request of it had an answer
+        bool silent = false;   // one timed out, and none had an answer
+    };
+    static QString sessionKey(const SnmpTarget& target);
+    void startAgents(QStringList agents, int generation);
+    void pump(const QString& agent);
+    void finish(const SnmpRowResult& result);
 
     ISnmpClient& m_client;
-    std::unique_ptr<QThreadPool> m_pool;
-    std::shared_ptr<std::atomic<bool>> m_cancelled;
+    int m_perAgent;
     int m_generation = 0;
     int m_pending = 0;
     bool m_running = false;
+    QHash<QString, std::deque<Row>> m_waiting; // by agent address, in row order
+    QHash<QString, int> m_outPerAgent;
+    QHash<QString, Heard> m_heard;           // by sessionKey
+    QHash<quint64, QString> m_out;           // request id -> agent address
 };
 
 } // namespace kv

@@ -1,7 +1,5 @@
 #include "snmp/SnmpWalk.h"
 
-#include <QElapsedTimer>
-#include <QMetaObject>
 #include <QStringList>
 
 #include <algorithm>
@@ -42,101 +40,104 @@ SnmpWalk::SnmpWalk(ISnmpClient& client, QObject* parent)
 
 SnmpWalk::~SnmpWalk()
 {
-    if (m_shared)
-        m_shared->cancelled = true;
-    join();
-}
-
-void SnmpWalk::join()
-{
-    if (m_thread.joinable())
-        m_thread.join();
+    if (m_asking)
+        m_client.cancel(m_request);
 }
 
 void SnmpWalk::start(const SnmpTarget& target, const QString& startOid, int maxObjects, int maxMs, int bulk)
 {
     cancel();
-    join();
-    m_shared = std::make_shared<Shared>();
-    const int generation = ++m_generation;
+    m_target = target;
+    m_start = startOid;
+    m_from = startOid;
+    m_maxObjects = std::min(maxObjects, int(MaxObjects));
+    m_maxMs = maxMs;
+    m_bulk = target.version == 1 ? 1 : std::max(1, bulk);
     m_count = 0;
+    m_error.clear();
     m_running = true;
-    const std::shared_ptr<Shared> shared = m_shared;
-    ISnmpClient* client = &m_client;
-    m_thread = std::thread([=] {
-        QElapsedTimer clock;
-        clock.start();
-        QString from = startOid;
-        int count = 0;
-        for (;;) {
-            if (shared->cancelled)
-                return;
-            if (clock.elapsed() >= maxMs) {
-                QMetaObject::invokeMethod(this, [=] { ended(TimeLimit, generation); }, Qt::QueuedConnection);
-                return;
-            }
-            const SnmpNextStep step = client->next(target, from, target.version == 1 ? 1 : bulk);
-            if (shared->cancelled)
-                return;
-            if (step.status != SnmpNextStep::Objects) {
-                const End end = step.status == SnmpNextStep::EndOfView ? Complete : NoAnswer;
-                QMetaObject::invokeMethod(this, [=] { ended(end, generation); }, Qt::QueuedConnection);
-                return;
-            }
-            QVector<SnmpObject> batch;
-            bool over = false;
-            End end = Complete;
-            for (SnmpObject o : step.objects) {
-                if (!OidWithin(o.oid, startOid)) {
-                    over = true;
-                    break;
-                }
-                if (!OidBefore(from, o.oid)) {
-                    over = true;
-                    end = NotIncreasing;
-                    break;
-                }
-                o.name = client->objectName(o.oid);
-                from = o.oid;
-                batch << o;
-                if (++count >= maxObjects) {
-                    over = true;
-                    end = ObjectLimit;
-                    break;
-                }
-            }
-            if (!batch.isEmpty())
-                QMetaObject::invokeMethod(this, [=] { arrived(batch, generation); }, Qt::QueuedConnection);
-            if (over) {
-                QMetaObject::invokeMethod(this, [=] { ended(end, generation); }, Qt::QueuedConnection);
-                return;
-            }
-        }
+    ++m_generation;
+    m_clock.start();
+    ask();
+}
+
+void SnmpWalk::ask()
+{
+    if (m_clock.elapsed() >= m_maxMs) {
+        ended(TimeLimit);
+        return;
+    }
+    m_asking = true;
+    m_request = m_client.send(SnmpQuery{SnmpQuery::Next, m_target, m_from, m_bulk}, [this](const SnmpReply& reply) {
+        m_asking = false;
+        stepped(reply.step);
     });
+}
+
+void SnmpWalk::stepped(const SnmpNextStep& step)
+{
+    if (step.status == SnmpNextStep::NoAnswer) {
+        ended(NoAnswer);
+        return;
+    }
+    if (step.status == SnmpNextStep::EndOfView) {
+        ended(Complete);
+        return;
+    }
+    if (step.status == SnmpNextStep::AgentError) {
+        m_error = step.error;
+        ended(AgentError);
+        return;
+    }
+    QVector<SnmpObject> batch;
+    bool over = false;
+    End end = Complete;
+    for (SnmpObject o : step.objects) {
+        if (!OidWithin(o.oid, m_start)) {
+            over = true;
+            break;
+        }
+        if (!OidBefore(m_from, o.oid)) {
+            over = true;
+            end = NotIncreasing;
+            break;
+        }
+        o.name = m_client.objectName(o.oid);
+        m_from = o.oid;
+        batch << o;
+        if (m_count + batch.size() >= m_maxObjects) {
+            over = true;
+            end = ObjectLimit;
+            break;
+        }
+    }
+    if (!batch.isEmpty()) {
+        m_count += int(batch.size());
+        const int generation = m_generation;
+        emit found(batch);
+        if (!m_running || generation != m_generation)
+            return; // cancelled or started again from a slot
+    }
+    if (over)
+        ended(end);
+    else
+        ask();
 }
 
 void SnmpWalk::cancel()
 {
+    if (m_asking)
+        m_client.cancel(m_request);
+    m_asking = false;
     if (!m_running)
         return;
-    m_shared->cancelled = true;
-    ++m_generation;
     m_running = false;
+    ++m_generation;
     emit finished(Cancelled);
 }
 
-void SnmpWalk::arrived(const QVector<SnmpObject>& objects, int generation)
+void SnmpWalk::ended(End end)
 {
-    if (generation != m_generation || !m_running)
-        return;
-    m_count += int(objects.size());
-    emit found(objects);
-}
-
-void SnmpWalk::ended(End end, int generation)
-{
-    if (generation != m_generation || !m_running)
-        return;
     m_running = false;
     emit finished(end);
 }

@@ -38,12 +38,13 @@ enum : int {
     TxtNotIncreasing = 1177,
     TxtStopped = 1178,
     TxtBadStartOid = 1179,
+    TxtAgentError = 1224,
 };
 
 enum Column { ColOid, ColName, ColType, ColValue };
 
 const QString kDefaultStart = QStringLiteral("1.3.6.1.2.1");
-constexpr int kMaxObjects = 10000;
+constexpr int kMaxObjects = kv::SnmpWalk::MaxObjects;
 constexpr int kMaxMs = 30000;
 
 } // namespace
@@ -284,7 +285,8 @@ void TFSnmpBrowser::addObjects(const QVector<kv::SnmpObject>& objects)
 {
     for (const kv::SnmpObject& o : objects) {
         QList<QStandardItem*> items;
-        items << new QStandardItem(o.oid) << new QStandardItem(o.name) << new QStandardItem(o.value.type);
+        items << new QStandardItem(o.oid) << new QStandardItem(o.name)
+              << new QStandardItem(o.value.hex ? QStringLiteral("Hex-STRING") : o.value.type);
         auto* value = new QStandardItem(o.value.value);
         value->setToolTip(o.value.value.left(1000));
         items << value;
@@ -304,10 +306,13 @@ void TFSnmpBrowser::walkEnded(kv::SnmpWalk::End end)
     case kv::SnmpWalk::NoAnswer: text = TxtNoAnswer; break;
     case kv::SnmpWalk::NotIncreasing: text = TxtNotIncreasing; break;
     case kv::SnmpWalk::Cancelled: text = TxtStopped; break;
+    case kv::SnmpWalk::AgentError: text = TxtAgentError; break;
     }
     QString said = m_state.Text(text);
     if (text == TxtObjectLimit)
         said = said.arg(kMaxObjects);
+    else if (text == TxtAgentError)
+        said = said.arg(m_walk.error());
     L_Status->setText(said);
 }
 

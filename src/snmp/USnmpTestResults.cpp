@@ -41,6 +41,10 @@ enum Column { ColRow, ColAgent, ColOid, ColValue, ColMs, ColVerdict, ColumnCount
 // Time the window spends on showing results before it lets other events
 // run: answers from a fast agent arrive faster than lines can be laid out.
 constexpr int kShowSliceMs = 15;
+// Answers are gathered this long before they are shown: every agent's
+// requests go on meanwhile, instead of waiting for the table to be drawn
+// after each answer.
+constexpr int kGatherMs = 20;
 
 // A value longer than this shows cut in its cell and whole in its tool tip.
 constexpr int kValueShown = 60;
@@ -187,7 +191,7 @@ private:
             return l.value;
         case ColMs:
             // Only rows that were sent took time.
-            if (l.state != Answered || r.plan.verdict != kv::SnmpVerdict::Fits)
+            if (l.state != Answered || r.plan.verdict != kv::SnmpVerdict::Fits || r.notAsked)
                 return QString();
             return QString::number(r.answer.ms);
         case ColVerdict:
@@ -280,7 +284,10 @@ TFSnmpTestResults::TFSnmpTestResults(kv::AppState& state, kv::ISnmpClient& clien
     auto* refit = new QTimer(this);
     refit->setSingleShot(true);
     connect(refit, &QTimer::timeout, this, &TFSnmpTestResults::fitRowHeights);
-    connect(ACG_Results->horizontalHeader(), &QHeaderView::sectionResized, refit, [refit] { refit->start(0); });
+    connect(ACG_Results->horizontalHeader(), &QHeaderView::sectionResized, refit, [this, refit] {
+        m_refitRow = 0;
+        refit->start(0);
+    });
     body->addWidget(ACG_Results, 1);
     outer->addLayout(body, 1);
 
@@ -474,7 +481,7 @@ void TFSnmpTestResults::arrived(const kv::SnmpRowResult& result)
 {
     m_arrived << result;
     if (!m_showTimer->isActive())
-        m_showTimer->start(0);
+        m_showTimer->start(kGatherMs);
 }
 
 void TFSnmpTestResults::showArrived(bool all)
@@ -551,5 +558,11 @@ void TFSnmpTestResults::showProgress()
 
 void TFSnmpTestResults::fitRowHeights()
 {
-    ACG_Results->resizeRowsToContents();
+    // A few milliseconds at a time: 512 wrapped lines take a while to lay out.
+    QElapsedTimer slice;
+    slice.start();
+    while (m_refitRow < m_model->rowCount() && slice.elapsed() < kShowSliceMs)
+        ACG_Results->resizeRowToContents(m_refitRow++);
+    if (m_refitRow < m_model->rowCount())
+        QTimer::singleShot(0, this, &TFSnmpTestResults::fitRowHeights);
 }

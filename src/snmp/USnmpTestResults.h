@@ -55,9 +55,9 @@ public:
     // other requests.
     bool rowsStale() const { return m_rowsStale; }
 
-    // Time-out of a try (one retry follows) and requests out at a time.
+    // Time-out of a try (one retry follows) and requests out to one agent at a time.
     static constexpr int TimeoutMs = 1000;
-    static constexpr int InFlight = 16;
+    static constexpr int InFlight = 4;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -90,6 +90,7 @@ private:
     bool m_rowsStale = false;
     kv::SnmpTableLink m_link;
     QList<QMetaObject::Connection> m_tableConnections;
+    int m_refitRow = 0; // the next line whose height is laid out again
 
     QLabel* L_SW_Desc = nullptr;
     QLabel* L_SetNote = nullptr;

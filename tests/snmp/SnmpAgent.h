@@ -50,8 +50,9 @@ struct SnmpAgent {
         // Up when it answers (it cannot bind port 161 without the rights to).
         const auto client = kv::MakeSnmpClient();
         for (int i = 0; i < 50; ++i) {
-            const kv::SnmpAnswer a = client->get({address, 2, QStringLiteral("public"), 100, 0}, QStringLiteral("1.3.6.1.2.1.1.3.0"));
-            if (a.status == kv::SnmpAnswer::Value)
+            const kv::SnmpQuery uptime{kv::SnmpQuery::Get, {address, 2, QStringLiteral("public"), 100, 0},
+                                       QStringLiteral("1.3.6.1.2.1.1.3.0"), 1};
+            if (kv::SnmpAskAndWait(*client, uptime).answer.status == kv::SnmpAnswer::Value)
                 return;
             QThread::msleep(100);
         }

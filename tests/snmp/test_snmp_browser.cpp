@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "FakeSnmp.h"
 #include "TestFiles.h"
 #include "common/UServices.h"
 #include "documents/SnmpRequests.h"
@@ -19,14 +20,12 @@
 namespace {
 
 // An agent of a few objects, with names for some of them; no traffic.
-class FakeAgent : public kv::ISnmpClient {
+class FakeAgent : public kvtest::BlockingFake {
 public:
     QStringList oids{QStringLiteral("1.3.6.1.2.1.1.0"), QStringLiteral("1.3.6.1.2.1.2.0"),
                      QStringLiteral("1.3.6.1.2.1.3.1"), QStringLiteral("1.3.6.1.2.1.3.2"),
                      QStringLiteral("1.3.6.1.4.1.1.0")};
     QStringList asked; // agent and community of each step
-    bool available(QString*) const override { return true; }
-    kv::SnmpAnswer get(const kv::SnmpTarget&, const QString&) override { return {}; }
     kv::SnmpNextStep next(const kv::SnmpTarget& target, const QString& from, int count) override
     {
         asked << target.agent + QLatin1Char('/') + target.community + QLatin1Char('/') + QString::number(target.version);

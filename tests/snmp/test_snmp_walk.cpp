@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "FakeSnmp.h"
 #include "SnmpAgent.h"
 #include "snmp/SnmpClient.h"
 #include "snmp/SnmpWalk.h"
@@ -24,12 +25,10 @@ const QByteArray kMib = "KV-TEST-MIB DEFINITIONS ::= BEGIN\n"
 
 // Answers from a list of objects, as an agent would: each step the objects
 // after `from`, at most `count`.
-class ListClient : public kv::ISnmpClient {
+class ListClient : public kvtest::BlockingFake {
 public:
     QStringList oids;
     int steps = 0;
-    bool available(QString*) const override { return true; }
-    kv::SnmpAnswer get(const kv::SnmpTarget&, const QString&) override { return {}; }
     kv::SnmpNextStep next(const kv::SnmpTarget&, const QString& from, int count) override
     {
         ++steps;
@@ -54,6 +53,7 @@ public:
 struct WalkResult {
     QVector<kv::SnmpObject> objects;
     kv::SnmpWalk::End end = kv::SnmpWalk::Cancelled;
+    QString error;
 };
 
 WalkResult walk(kv::ISnmpClient& client, const kv::SnmpTarget& target, const QString& start, int maxObjects = 10000,
@@ -70,6 +70,7 @@ WalkResult walk(kv::ISnmpClient& client, const kv::SnmpTarget& target, const QSt
     w.start(target, start, maxObjects, 30000, bulk);
     if (!QTest::qWaitFor([&] { return ended; }, 20000))
         qWarning("the walk did not end");
+    r.error = w.error();
     return r;
 }
 
@@ -131,7 +132,7 @@ void TestSnmpWalk::walkAgent()
     QCOMPARE(oidsOf(r), QStringList({QStringLiteral("1.3.6.1.4.1.99999.1.0"), QStringLiteral("1.3.6.1.4.1.99999.2.0"),
                                      QStringLiteral("1.3.6.1.4.1.99999.3.0"), QStringLiteral("1.3.6.1.4.1.99999.30.0")}));
     QCOMPARE(r.objects[0].value.type, QStringLiteral("STRING"));
-    QCOMPARE(r.objects[0].value.value, QStringLiteral("hello"));
+    QCOMPARE(r.objects[0].value.value, QStringLiteral("\"hello\""));
     QCOMPARE(r.objects[1].value.value, QStringLiteral("-5"));
     QCOMPARE(r.objects[2].value.type, QStringLiteral("Counter32"));
     QCOMPARE(r.objects[0].name, QStringLiteral("KV-TEST-MIB::kvGreeting.0"));
@@ -182,6 +183,24 @@ void TestSnmpWalk::bounds()
     r = walk(looping, target, QStringLiteral("1.3.6.1.2.1"), 10000, 3);
     QCOMPARE(r.end, kv::SnmpWalk::NotIncreasing);
     QCOMPARE(r.objects.size(), 3);
+
+    // An agent that answers its second step with an error status says which.
+    class Refusing : public ListClient {
+        kv::SnmpNextStep next(const kv::SnmpTarget& t, const QString& from, int count) override
+        {
+            if (from == QLatin1String("1.3.6.1.2.1"))
+                return ListClient::next(t, from, count);
+            kv::SnmpNextStep step;
+            step.status = kv::SnmpNextStep::AgentError;
+            step.error = QStringLiteral("(tooBig) Response message would have been too large.");
+            return step;
+        }
+    } refusing;
+    refusing.oids = client.oids;
+    r = walk(refusing, target, QStringLiteral("1.3.6.1.2.1"), 10000, 5);
+    QCOMPARE(r.end, kv::SnmpWalk::AgentError);
+    QCOMPARE(r.objects.size(), 5);
+    QCOMPARE(r.error, QStringLiteral("(tooBig) Response message would have been too large."));
 }
 
 void TestSnmpWalk::cancelDropsTheRest()

@@ -23,9 +23,25 @@ namespace {
 
 const QString kUsage = QStringLiteral("usage: kv52013-cli snmp-test PROJECT_DIR [--rows FROM-TO] [--timeout MS] [--json]");
 
+// Control characters as escapes: a row's line stays one line whatever its
+// agent, OID or reason hold.
+QString oneLine(const QString& text)
+{
+    QString out;
+    for (const QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
+}
+
 QString line(const kv::SnmpRowResult& r, bool json)
 {
     const QString verdict = QString::fromLatin1(kv::SnmpVerdictKey(r.verdict));
+    // Why a row was not sent, or which error the agent answered with.
+    const QString reason = r.verdict == kv::SnmpVerdict::AgentError ? r.answer.error : r.plan.reason;
     if (json) {
         QJsonObject o;
         o.insert(QStringLiteral("row"), r.plan.row);
@@ -33,22 +49,22 @@ QString line(const kv::SnmpRowResult& r, bool json)
         o.insert(QStringLiteral("oid"), r.plan.oid);
         o.insert(QStringLiteral("verdict"), verdict);
         if (kv::SnmpValueAnswered(r.verdict)) {
-            o.insert(QStringLiteral("type"), r.answer.type);
+            o.insert(QStringLiteral("type"), r.answer.hex ? QStringLiteral("Hex-STRING") : r.answer.type);
             o.insert(QStringLiteral("value"), r.answer.value);
             o.insert(QStringLiteral("ms"), double(r.answer.ms));
         }
-        if (!r.plan.reason.isEmpty())
-            o.insert(QStringLiteral("reason"), r.plan.reason);
+        if (!reason.isEmpty())
+            o.insert(QStringLiteral("reason"), reason);
         return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
     }
     QString text = QStringLiteral("row %1 %2 %3: %4").arg(r.plan.row).arg(r.plan.agent, r.plan.oid, verdict);
     if (kv::SnmpValueAnswered(r.verdict))
-        text += QStringLiteral(" (%1 %2, %3 ms)").arg(r.answer.type, r.answer.value).arg(r.answer.ms);
+        text += QStringLiteral(" (%1, %2 ms)").arg(kv::SnmpValueText(r.answer)).arg(r.answer.ms);
     if (r.verdict == kv::SnmpVerdict::TooLong)
         text += QStringLiteral(", needs %1 bytes").arg(r.needed);
-    if (!r.plan.reason.isEmpty())
-        text += QStringLiteral(" ") + r.plan.reason;
-    return text;
+    if (!reason.isEmpty())
+        text += QStringLiteral(" ") + reason;
+    return oneLine(text);
 }
 
 } // namespace

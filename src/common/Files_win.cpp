@@ -25,9 +25,8 @@ QString WindowsErrorText(unsigned long code)
 // Only a regular file is read: a device or pipe name could block the window.
 // The read stops at the size the open file had: a file that grows meanwhile
 // (a log written by another program) cannot make it read without end.
-FileRead ReadWholeFile(const QString& path, QByteArray& bytes, qint64 maxSize)
+FileRead OpenFileForReading(const QString& path, QFile& file, qint64 maxSize)
 {
-    bytes.resize(0);
     const QFileInfo fi(path);
     if (!fi.exists())
         return FileRead(); // Missing
@@ -35,9 +34,24 @@ FileRead ReadWholeFile(const QString& path, QByteArray& bytes, qint64 maxSize)
         return FileReadError(path, QStringLiteral("Is a directory"));
     if (!fi.isFile())
         return FileReadError(path, QStringLiteral("Not a regular file"));
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return FileReadError(path, f.errorString());
+    if (fi.size() > maxSize)
+        return FileTooLarge(path);
+    file.setFileName(path);
+    // Unbuffered: the reader in front of it keeps its own blocks.
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return FileReadError(path, file.errorString());
+    FileRead r;
+    r.status = FileRead::Ok;
+    return r;
+}
+
+FileRead ReadWholeFile(const QString& path, QByteArray& bytes, qint64 maxSize)
+{
+    bytes.resize(0);
+    QFile f;
+    FileRead r = OpenFileForReading(path, f, maxSize);
+    if (r.status != FileRead::Ok)
+        return r;
     const qint64 size = f.size(); // of the open file
     if (size > maxSize)
         return FileTooLarge(path);
@@ -55,27 +69,6 @@ FileRead ReadWholeFile(const QString& path, QByteArray& bytes, qint64 maxSize)
         got += n;
     }
     bytes.resize(qsizetype(got));
-    FileRead r;
-    r.status = FileRead::Ok;
-    return r;
-}
-
-FileRead OpenFileForReading(const QString& path, QFile& file, qint64 maxSize)
-{
-    const QFileInfo fi(path);
-    if (!fi.exists())
-        return FileRead(); // Missing
-    if (fi.isDir())
-        return FileReadError(path, QStringLiteral("Is a directory"));
-    if (!fi.isFile())
-        return FileReadError(path, QStringLiteral("Not a regular file"));
-    if (fi.size() > maxSize)
-        return FileTooLarge(path);
-    file.setFileName(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return FileReadError(path, file.errorString());
-    FileRead r;
-    r.status = FileRead::Ok;
     return r;
 }
 

@@ -152,4 +152,30 @@ private:
 #endif
 };
 
+// Writes a shell script for an `extend` line of the agent's configuration and
+// gives the command the agent runs it with.  Under Wine the agent is a Linux
+// program: the script goes into the spool folder (a Z: path, that is the
+// Linux file system) and is named by its Linux path.  Empty when it cannot
+// be written.
+inline QString AgentScript(const QTemporaryDir& dir, const QString& name, const QByteArray& body)
+{
+#ifndef _WIN32
+    const QString path = dir.filePath(name);
+    QString agentPath = path;
+#else
+    Q_UNUSED(dir)
+    const QString spool = QDir::fromNativeSeparators(qEnvironmentVariable("KV_SNMP_AGENT_SPOOL"));
+    if (spool.isEmpty())
+        return QString(); // no agent either: its test skips
+    const QString path = spool + QLatin1Char('/') + name;
+    QString agentPath = path;
+    if (agentPath.startsWith(QLatin1String("Z:"), Qt::CaseInsensitive))
+        agentPath.remove(0, 2);
+#endif
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(body) != body.size())
+        return QString();
+    return QStringLiteral("/bin/sh ") + agentPath;
+}
+
 } // namespace kvtest

@@ -141,13 +141,12 @@ void TestSnmpClient::cliVerdicts()
 {
     // An extend whose output has line breaks.
     QTemporaryDir scripts;
-    const QString multi = scripts.filePath(QStringLiteral("multi.sh"));
-    writeFile(multi, QByteArray("#!/bin/sh\nprintf 'first\\nsecond: fits\\nthird'\n"));
-    QFile::setPermissions(multi, QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther
-                                     | QFileDevice::ExeOther);
+    const QString multi = kvtest::AgentScript(scripts, QStringLiteral("multi.sh"),
+                                              QByteArray("printf 'first\\nsecond: fits\\nthird'\n"));
     kvtest::SnmpAgent agent(kAgent, "extend multi " + multi.toUtf8() + "\n");
     if (!agent.skip.isEmpty())
         QSKIP(qPrintable(agent.skip));
+    QVERIFY(!multi.isEmpty());
     QTemporaryDir dir;
     QVector<kv::SnmpRequest> rows(kv::SnmpMaxRows, kv::SnmpRequest::ResetRow());
     rows[0] = row("1.3.6.1.2.1.1.7.0", "Int", "1");                 // INTEGER 72

@@ -6,6 +6,7 @@
 #include "common/XmlUtil.h"
 #include "common/TextRules.h"
 #include "documents/CommParams.h"
+#include "documents/CompiledRow.h"
 #include "documents/DeviceLimits.h"
 #include "documents/SnmpRequests.h"
 #include "documents/TextChecks.h"
@@ -27,15 +28,6 @@ const AddressQuad kNoGateway = {255, 255, 255, 255};
 
 const QString kDefStationName = QStringLiteral("devicename1");
 
-// Attributes of a request row: the table's columns, in file order.
-enum RowAttr {
-    AEnable = ColEnable - 1, AIpAddress = ColIpAddress - 1, AVersion = ColVersion - 1,
-    ACommunity = ColCommunity - 1, AOid = ColOid - 1, AType = ColType - 1, AMode = ColMode - 1,
-    AOnChange = ColOnChange - 1, AOnCommand = ColOnCommand - 1, AOnTimer = ColOnTimer - 1, ATime = ColTime - 1,
-    APosition = ColPosition - 1, ANumberBytes = ColNumberBytes - 1, AConvertFrom = ColConvertFrom - 1,
-    ACancel = ColCancel - 1, ACount = SnmpFieldCount
-};
-
 const QString kDefCommunity = QStringLiteral("marble");
 
 enum : int {
@@ -56,27 +48,9 @@ static_assert(fieldSize<decltype(RequestRecord::OID)> == OidMaxChars);
 static_assert(fieldSize<decltype(GeneralBlock::PROFINET_NAME_STA)> == StationNameMaxChars);
 static_assert(fieldSize<decltype(GeneralBlock::SNMP_Name_of_Station)> == StationNameMaxChars);
 static_assert(NumberBytesMax == 0xFF);
+static_assert(int(ModeGet) == int(RecordGet) && int(ModeSet) == int(RecordSet) && int(ModeTrap) == int(RecordTrap));
 
 } // namespace
-
-// The attributes of one row element.  The compile reads a row by its own
-// rules (a missing attribute has a meaning of its own, only elements are
-// rows), so it does not share the editor's reading.
-struct Compiler::RowValues {
-    QString text[ACount];
-    bool present[ACount] = {};
-
-    explicit RowValues(const pugi::xml_node& row)
-    {
-        const char* const* names = SnmpRequest::AttributeNames();
-        for (int a = 0; a < ACount; ++a)
-            present[a] = AttributeText(row, names[a], text[a]);
-    }
-    bool has(RowAttr a) const { return present[a]; }
-    // The number rule; fallback when missing or not a number.
-    qint32 number(RowAttr a, qint32 fallback) const { return has(a) ? ToInt32Or(text[a], fallback) : fallback; }
-    bool upperIs(RowAttr a, QLatin1String word) const { return has(a) && UpperAscii(text[a]) == word; }
-};
 
 namespace {
 
@@ -159,10 +133,10 @@ void Compiler::refuse(CompileOutcome::Field field, int row)
     m_refusedRow = row;
 }
 
-void Compiler::compileRow(const RowValues& r, int tableRow)
+void Compiler::compileRow(const CompiledRowText& r, int tableRow)
 {
     GeneralBlock& g = m_image.General;
-    if (r.has(AEnable) && !RowIsCompiled(r.text[AEnable]))
+    if (!r.compiled())
         return;
     if (g.Num_Requests >= quint32(RequestRecordCount)) {
         ++m_surplus; // only from a file edited by hand: the image has 512 records
@@ -174,46 +148,43 @@ void Compiler::compileRow(const RowValues& r, int tableRow)
     // A missing or empty address gives no bytes: 0.0.0.0.  An invalid
     // part gives 0 while the valid parts keep their bytes.
     std::array<quint8, 4> ip = {0, 0, 0, 0};
-    if (r.has(AIpAddress))
-        CheckIpAddressText(r.text[AIpAddress], ip);
+    if (r.has(ColIpAddress))
+        CheckIpAddressText(r.text(ColIpAddress), ip);
     rec.IP_Address = (quint32(ip[0]) << 24) | (quint32(ip[1]) << 16) | (quint32(ip[2]) << 8) | quint32(ip[3]);
 
-    const qint32 version = r.number(AVersion, 1);
+    const qint32 version = r.number(ColVersion, 1);
     rec.Flags = version == 1 ? FlagVersion1 : version == 2 ? FlagVersion2 : FlagVersion3;
 
     // A text its field cannot hold whole is refused, never cut: the device
     // would use another community or object than the engineer tested.
-    const QString& community = r.has(ACommunity) ? r.text[ACommunity] : kDefCommunity;
+    const QString& community = r.has(ColCommunity) ? r.text(ColCommunity) : kDefCommunity;
     if (!CommunityFits(community))
         return refuse(CompileOutcome::CommunityField, tableRow);
     ConfigImage::SetText(rec.Community_String, community, CommunityMaxChars);
-    if (r.has(AOid)) {
-        if (!OidFits(r.text[AOid]))
+    if (r.has(ColOid)) {
+        if (!OidFits(r.text(ColOid)))
             return refuse(CompileOutcome::OidField, tableRow);
-        ConfigImage::SetText(rec.OID, r.text[AOid]);
+        ConfigImage::SetText(rec.OID, r.text(ColOid));
     }
 
-    if (r.upperIs(AType, QLatin1String("INT")))
+    if (r.upperIs(ColType, QLatin1String("INT")))
         rec.Flags |= FlagInt;
-    rec.Mode = r.upperIs(AMode, QLatin1String("GET")) ? ModeGet
-        : r.upperIs(AMode, QLatin1String("SET"))      ? ModeSet
-                                                      : ModeTrap;
-    if (r.upperIs(AOnChange, QLatin1String("Y")))
+    rec.Mode = r.mode();
+    if (r.upperIs(ColOnChange, QLatin1String("Y")))
         rec.Flags |= FlagOnChange;
-    if (r.upperIs(AOnCommand, QLatin1String("Y")))
+    if (r.upperIs(ColOnCommand, QLatin1String("Y")))
         rec.Flags |= FlagOnCommand;
-    if (r.upperIs(AOnTimer, QLatin1String("Y")))
+    if (r.upperIs(ColOnTimer, QLatin1String("Y")))
         rec.Flags |= FlagOnTimer;
-    rec.Time = quint32(r.number(ATime, 1000));
-    rec.Position = quint16(r.number(APosition, 0));
+    rec.Time = quint32(r.number(ColTime, 1000));
+    rec.Position = r.position();
     // The record holds the byte count in one byte: a larger count would
     // silently become another one (300 as 44), so the compile stops.
-    if (r.has(ANumberBytes) && !NumberBytesFits(r.text[ANumberBytes]))
+    if (!r.numberBytesFits())
         return refuse(CompileOutcome::NumberBytesField, tableRow);
-    const qint32 bytes = r.number(ANumberBytes, 1);
-    rec.Number_Bytes = quint8(bytes);
-    rec.ConvertFrom = ConversionCode(r.text[AConvertFrom]);
-    if (r.upperIs(ACancel, QLatin1String("Y")))
+    rec.Number_Bytes = r.numberBytes();
+    rec.ConvertFrom = ConversionCode(r.text(ColConvertFrom));
+    if (r.upperIs(ColCancel, QLatin1String("Y")))
         rec.Flags |= FlagCancel;
     ++g.Num_Requests;
 }
@@ -223,16 +194,8 @@ void Compiler::CompileRequests(const pugi::xml_document* doc)
     beginRequests();
     if (!doc)
         return;
-    const pugi::xml_node root = FirstTopNode(*doc);
-    // Rows are numbered as the table editor shows them: every child counts.
-    int number = 0;
-    for (pugi::xml_node row = root.first_child(); row; row = row.next_sibling()) {
-        ++number;
-        // Only elements are rows: a comment or stray text inside the table
-        // must not turn into a request with every value defaulted.
-        if (row.type() == pugi::node_element)
-            compileRow(RowValues(row), number);
-    }
+    // Rows are numbered as the table editor shows them.
+    ForEachCompiledRow(FirstTopNode(*doc), [this](const CompiledRowText& row, int number) { compileRow(row, number); });
 }
 
 CompileOutcome Compiler::compile(const FileRead& parGenRead, const QByteArray& parGen, const QString& parGenName,

@@ -29,6 +29,7 @@ struct CompileOutcome {
 };
 
 class LangTable;
+class CompiledRowText;
 
 // What the user is told of a compile that failed.
 QString CompileMessage(const CompileOutcome& outcome, const LangTable& lang);
@@ -70,7 +71,6 @@ public:
     int ImageLength() const { return m_imageLength; }
 
 private:
-    struct RowValues;
     // Compiles documents already read (each FileRead tells whether it was
     // there).  The first error stops the compile, in this order: reading
     // ParGen.xml, parsing it, reading the table, parsing the table.
@@ -81,7 +81,7 @@ private:
     void CompileCommParams(const pugi::xml_document* doc);
     void CompileRequests(const pugi::xml_document* doc);
     void beginRequests();
-    void compileRow(const RowValues& r, int tableRow);
+    void compileRow(const CompiledRowText& r, int tableRow);
 
     ConfigImage m_image;
     QByteArray m_output;

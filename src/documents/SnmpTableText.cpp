@@ -66,13 +66,17 @@ QString quoted(const QString& text)
     return QLatin1Char('"') + q + QLatin1Char('"');
 }
 
-QByteArray csvField(const QString& text)
+} // namespace
+
+QByteArray CsvField(const QString& text)
 {
     const bool quote = text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"'))
         || text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char(';'))
         || text.contains(QLatin1Char('\t')) || (!text.isEmpty() && (text.front().isSpace() || text.back().isSpace()));
     return (quote ? quoted(text) : text).toUtf8();
 }
+
+namespace {
 
 int columnOfAttribute(const QString& name)
 {
@@ -190,7 +194,7 @@ QByteArray SnmpRequestsCsv(const QVector<SnmpRequest>& rows)
         for (int c = 1; holdsData(rows[r]) && c <= SnmpFieldCount; ++c) {
             if (c > 1)
                 out += ',';
-            out += csvField(rows[r].field(c));
+            out += CsvField(rows[r].field(c));
         }
         out += "\r\n";
     }

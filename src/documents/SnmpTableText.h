@@ -74,6 +74,11 @@ TableTextProblem::Kind CheckCellText(int column, const QString& text, int positi
 // byte-order mark, CRLF, fields quoted as RFC 4180.
 QByteArray SnmpRequestsCsv(const QVector<SnmpRequest>& rows);
 
+// One CSV field as SnmpRequestsCsv writes it: UTF-8, quoted as RFC 4180
+// when it holds a separator (comma, semicolon, tab), a quote or a line
+// break, or starts or ends with a blank.
+QByteArray CsvField(const QString& text);
+
 // Reads a CSV file (comma, semicolon or tab separated, told from its header
 // line; encoded as TableTextReader reads bytes) into rows (SnmpMaxRows long:
 // the imported rows, then reset rows).  Columns are matched by attribute name

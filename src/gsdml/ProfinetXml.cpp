@@ -1,5 +1,6 @@
 #include "gsdml/ProfinetXml.h"
 
+#include "common/AreaSizes.h"
 #include "common/AtomicFile.h"
 #include "common/XmlUtil.h"
 
@@ -280,8 +281,9 @@ bool Read_Profinet_Param(const QString& parGenPath, ProfinetParams& params, QStr
     }
     // The first top-level node is taken as the root, whatever it is.
     const pugi::xml_node root = FirstTopNode(doc);
-    params.InputBytes = ChildInt32Or(root, "PROFINET_NB_IN", 1439);
-    params.OutputBytes = ChildInt32Or(root, "PROFINET_NB_OUT", 1439);
+    const AreaSizes sizes = ReadAreaSizes(root);
+    params.InputBytes = sizes.in;
+    params.OutputBytes = sizes.out;
     QString name;
     if (ChildText(root, "PROFINET_NAME_STA", name) && !name.isEmpty())
         params.StationName = name;

@@ -1,4 +1,6 @@
 #pragma once
+#include "common/AreaSizes.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
@@ -7,8 +9,8 @@ namespace kv {
 
 // The three values of a configuration that go into its GSDML description.
 struct ProfinetParams {
-    qint32 InputBytes = 1439;  // PROFINET_NB_IN: length of the Output data item
-    qint32 OutputBytes = 1439; // PROFINET_NB_OUT: length of the Input data item
+    qint32 InputBytes = AreaSizeDefault;  // PROFINET_NB_IN: length of the Output data item
+    qint32 OutputBytes = AreaSizeDefault; // PROFINET_NB_OUT: length of the Input data item
     QString StationName = QStringLiteral("kd52016");
 };
 

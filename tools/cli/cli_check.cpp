@@ -1,6 +1,7 @@
 #include "Cli.h"
 
 #include "documents/CommParams.h"
+#include "documents/DataMap.h"
 #include "documents/DeviceLimits.h"
 #include "documents/ProfinetName.h"
 #include "documents/SnmpRequests.h"
@@ -84,6 +85,15 @@ CheckStatus checkSnmpManager(const QString& path, const QString& fileName, const
             if (const int hint = kv::SnmpCellLimitHint(row, column))
                 Err(QStringLiteral("warning: %1: row %2: %3").arg(fileName).arg(i + 1).arg(lang.Get(hint)));
         }
+    }
+    // Where the compiled rows lie: bytes two Get rows both write, or bytes
+    // past an area's end.  ParGen.xml's own check reports it when it cannot
+    // be read.
+    const kv::DataMapLoad map =
+        kv::ReadDataMap(QFileInfo(path).dir().filePath(QStringLiteral("ParGen.xml")), path);
+    if (map.ok()) {
+        for (const QString& line : DataMapFindingLines(map.map))
+            Err(QStringLiteral("warning: %1: %2").arg(fileName, line));
     }
     QString message;
     if (!kv::Controllo_dati(table.rows, lang, &message)) {

@@ -31,7 +31,10 @@ static void usage()
         "  table export PROJECT_DIR [-o FILE]  the request table as CSV (standard output by default)\n"
         "  table import PROJECT_DIR FILE       replace the request table with a CSV file\n"
         "  snmp-test PROJECT_DIR [--rows FROM-TO] [--timeout MS] [--json]\n"
-        "                                      read each enabled row once from its agent"));
+        "                                      read each enabled row once from its agent\n"
+        "  map PROJECT_DIR [--json]            where the compiled rows lie in the PROFINET data areas\n"
+        "                                      (exit 1: overlapping Get rows or a row past its area)\n"
+        "  map PROJECT_DIR --tags [-o FILE]    the PLC tag list as CSV"));
 }
 
 int main(int argc, char* argv[])
@@ -58,6 +61,8 @@ int main(int argc, char* argv[])
         return CmdGsdml(args);
     if (cmd == QLatin1String("table"))
         return CmdTable(args);
+    if (cmd == QLatin1String("map"))
+        return CmdMap(args);
     if (cmd == QLatin1String("snmp-test"))
         return CmdSnmpTest(args);
     usage();

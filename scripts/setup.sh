@@ -19,6 +19,10 @@ fi
 
 [ "${KV_INSTALL_ONLY:-0}" = "1" ] && exit 0
 
+# Paths below the clone are hashed relative to it, so that a fresh clone in
+# another folder (CI) reuses what an earlier one compiled.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}"
+
 BUILD_DIR="${KV_BUILD_DIR:-build}"
 cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE="${KV_BUILD_TYPE:-RelWithDebInfo}" ${KV_CMAKE_ARGS:-} >/dev/null
 cmake --build "$BUILD_DIR" -j"$(nproc)"

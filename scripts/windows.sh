@@ -188,6 +188,8 @@ build_netsnmp
 
 BUILD="$ROOT/build-windows"
 say "building the project for Windows into $BUILD"
+# Paths below the clone are hashed relative to it (see setup.sh).
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$ROOT}"
 cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DKV_WIN_CACHE="$CACHE" -DKV_WIN_PREFIX="$QT_PREFIX;$PUGI_PREFIX;$NETSNMP_PREFIX" >/dev/null
 cmake --build "$BUILD" --parallel "$JOBS"

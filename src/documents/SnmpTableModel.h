@@ -50,10 +50,9 @@ public:
     // Takes the request at row 0..511 out and returns it, the rows after it
     // moving up one: `appended` becomes the last row.
     SnmpRequest removeRequest(int row, const SnmpRequest& appended);
-    // Says that rows were inserted, deleted, pasted whole or read from a
-    // file (or such a change undone): a row number kept from before may now
-    // name another request.  insertRequest and removeRequest say it
-    // themselves.
+    // Says that a row number kept from before may now name another request:
+    // a row pasted whole (or such a paste undone).  insertRequest and
+    // removeRequest say it themselves; a model reset says as much.
     void announceRowsRenumbered() { emit rowsRenumbered(); }
 
 signals:

@@ -434,8 +434,9 @@ void TFSNMPManagerAccess::pushEdit(kv::SnmpTableCommand* command)
         const QRect& b = before.at(i);
         selection.select(m_model->index(b.top(), b.left()), m_model->index(b.bottom(), b.right()));
     }
+    const QRect& cur = before.constFirst();
     QItemSelectionModel* sm = ACG_SNMP->selectionModel();
-    sm->setCurrentIndex(m_model->index(before.constFirst().top(), before.constFirst().left()), QItemSelectionModel::NoUpdate);
+    sm->setCurrentIndex(m_model->index(cur.top(), cur.left()), QItemSelectionModel::NoUpdate);
     sm->select(selection, QItemSelectionModel::ClearAndSelect);
 }
 
@@ -553,9 +554,10 @@ void TFSNMPManagerAccess::ImportTable()
     if (holdsData
         && !m_services.messages->question(this, m_state.Text(TxtImportReplaces), kv::IMessageService::Default::No))
         return;
+    // Undone or redone, it shows the rows the file held.
+    const QRect read(QPoint(kv::ColEnable, 0), QPoint(kv::SnmpFieldCount, std::max(1, count) - 1));
     if (rows != m_model->rows())
-        pushEdit(new kv::SnmpImportCommand(m_model, m_state.Text(TxtImport), m_model->rows(), rows,
-                                           QRect(QPoint(kv::ColEnable, 0), QPoint(kv::SnmpFieldCount, std::max(1, count) - 1))));
+        pushEdit(new kv::SnmpImportCommand(m_model, m_state.Text(TxtImport), m_model->rows(), rows, read));
     showCells(1, kv::ColEnable, 1, kv::ColEnable);
 }
 

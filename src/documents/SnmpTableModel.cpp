@@ -72,8 +72,7 @@ bool SnmpTableModel::setData(const QModelIndex& index, const QVariant& value, in
     const QString before = cell;
     cell = text;
     cellChanged(index.row(), col);
-    if (m_recording)
-        emit cellEdited(index.row(), col, before, text);
+    emit cellEdited(index.row(), col, before, text);
     return true;
 }
 
@@ -81,16 +80,41 @@ void SnmpTableModel::setCellText(int row, int column, const QString& text)
 {
     if (row < 0 || row >= m_rows.size() || column < 1 || column > SnmpFieldCount)
         return;
-    m_rows[row].field(column) = text;
+    QString& cell = m_rows[row].field(column);
+    if (cell == text)
+        return;
+    cell = text;
     cellChanged(row, column);
 }
 
 void SnmpTableModel::cellChanged(int row, int column)
 {
+    emit dataChanged(index(row, column), index(row, column));
+    if (column == ColEnable)
+        marksChanged(row);
+}
+
+void SnmpTableModel::marksChanged(int row)
+{
     // Ticking or clearing Enable puts on or takes off the marks of the row.
-    const int first = column == ColEnable ? 1 : column;
-    const int last = column == ColEnable ? SnmpFieldCount : column;
-    emit dataChanged(index(row, first), index(row, last));
+    emit dataChanged(index(row, 1), index(row, SnmpFieldCount), {Qt::DecorationRole, Qt::ToolTipRole});
+}
+
+void SnmpTableModel::rowChanged(int row, const SnmpRequest& before)
+{
+    const SnmpRequest& now = m_rows.at(row);
+    int first = 0; // first column of the run of changed cells, 0 outside one
+    for (int c = 1; c <= SnmpFieldCount + 1; ++c) {
+        const bool changed = c <= SnmpFieldCount && before.field(c) != now.field(c);
+        if (changed && !first) {
+            first = c;
+        } else if (!changed && first) {
+            emit dataChanged(index(row, first), index(row, c - 1));
+            first = 0;
+        }
+    }
+    if (before.Enable != now.Enable)
+        marksChanged(row);
 }
 
 int SnmpTableModel::limitHint(int row, int column) const
@@ -111,17 +135,45 @@ void SnmpTableModel::setLimitMark(const QVariant& icon, const LangTable* lang)
 void SnmpTableModel::replaceRows(const QVector<SnmpRequest>& rows)
 {
     Q_ASSERT(rows.size() == SnmpMaxRows);
-    int first = -1, last = -1;
+    QVector<int> changed;
     for (int r = 0; r < m_rows.size() && r < rows.size(); ++r) {
-        if (m_rows.at(r) != rows.at(r)) {
-            if (first < 0)
-                first = r;
-            last = r;
-        }
+        if (m_rows.at(r) != rows.at(r))
+            changed << r;
     }
+    if (changed.isEmpty())
+        return;
+    const QVector<SnmpRequest> before = m_rows;
     m_rows = rows;
-    if (first >= 0)
-        emit dataChanged(index(first, 1), index(last, SnmpFieldCount));
+    for (int r : changed)
+        rowChanged(r, before.at(r));
+}
+
+SnmpRequest SnmpTableModel::insertRequest(int row, const SnmpRequest& request)
+{
+    const int last = int(m_rows.size()) - 1;
+    Q_ASSERT(row >= 0 && row <= last);
+    beginRemoveRows(QModelIndex(), last, last);
+    const SnmpRequest fallen = m_rows.takeLast();
+    endRemoveRows();
+    beginInsertRows(QModelIndex(), row, row);
+    m_rows.insert(row, request);
+    endInsertRows();
+    emit rowsRenumbered();
+    return fallen;
+}
+
+SnmpRequest SnmpTableModel::removeRequest(int row, const SnmpRequest& appended)
+{
+    const int last = int(m_rows.size()) - 1;
+    Q_ASSERT(row >= 0 && row <= last);
+    beginRemoveRows(QModelIndex(), row, row);
+    const SnmpRequest removed = m_rows.takeAt(row);
+    endRemoveRows();
+    beginInsertRows(QModelIndex(), last, last);
+    m_rows.append(appended);
+    endInsertRows();
+    emit rowsRenumbered();
+    return removed;
 }
 
 Qt::ItemFlags SnmpTableModel::flags(const QModelIndex& index) const

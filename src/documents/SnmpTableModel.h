@@ -28,27 +28,36 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
-    // Replaces every row at once (rows.size() must be SnmpMaxRows).
+    // Replaces every row at once (rows.size() must be SnmpMaxRows): a model
+    // reset, as when a document is read or a file imported.
     void setRows(const QVector<SnmpRequest>& rows);
     const QVector<SnmpRequest>& rows() const { return m_rows; }
 
-    // Changes the model without cellEdited: the undo of a change, and a
-    // change recorded as a whole.  The view keeps its current cell; the
-    // change is reported for the rows that differ.
-    void replaceRows(const QVector<SnmpRequest>& rows);
-    // Says that rows were inserted, deleted, pasted whole or read from a
-    // file (or such a change undone): a row number kept from before may now
-    // name another request.
-    void announceRowsRenumbered() { emit rowsRenumbered(); }
+    // The edits of the undo commands (USnmpTableCommands.h).  None of them
+    // reports cellEdited; each tells the views exactly what changed:
+    // dataChanged for each run of changed cells in a row (and for the marks
+    // of a row whose Enable changed), rowsRemoved and rowsInserted for rows
+    // that move.  The views keep their current cell where rows do not move.
+    //
+    // One cell; nothing happens when it already holds the text.
     void setCellText(int row, int column, const QString& text);
-
-    // While recording (the default), every change that setData makes is
-    // reported through cellEdited.
-    void setRecording(bool on) { m_recording = on; }
-    bool recording() const { return m_recording; }
+    // The rows that differ from the given ones (rows.size() must be
+    // SnmpMaxRows); all are changed before the first signal.
+    void replaceRows(const QVector<SnmpRequest>& rows);
+    // Puts a request at row 0..511, the rows from there on moving down one:
+    // the last row falls off the table and is returned.
+    SnmpRequest insertRequest(int row, const SnmpRequest& request);
+    // Takes the request at row 0..511 out and returns it, the rows after it
+    // moving up one: `appended` becomes the last row.
+    SnmpRequest removeRequest(int row, const SnmpRequest& appended);
+    // Says that a row number kept from before may now name another request:
+    // a row pasted whole (or such a paste undone).  insertRequest and
+    // removeRequest say it themselves; a model reset says as much.
+    void announceRowsRenumbered() { emit rowsRenumbered(); }
 
 signals:
-    // A cell (row 0..511, column 1..16) was changed through setData.
+    // A cell (row 0..511, column 1..16) was changed through setData: the
+    // dialog records it as a step of undo.
     void cellEdited(int row, int column, const QString& before, const QString& after);
     // See announceRowsRenumbered.
     void rowsRenumbered();
@@ -69,11 +78,13 @@ private:
     // dataChanged for a changed cell; the Enable cell decides the marks of
     // its whole row.
     void cellChanged(int row, int column);
+    // dataChanged for the cells of a row that differ from `before`.
+    void rowChanged(int row, const SnmpRequest& before);
+    void marksChanged(int row);
 
     QVector<SnmpRequest> m_rows;
     QStringList m_captions;
     QStringList m_hints;
-    bool m_recording = true;
     QVariant m_limitIcon;
     const LangTable* m_lang = nullptr;
 };

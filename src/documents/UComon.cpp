@@ -28,11 +28,6 @@ QString cellText(const QAbstractItemModel* m, int modelRow, int column)
     return m->data(m->index(modelRow, column), Qt::EditRole).toString();
 }
 
-void setCellText(QAbstractItemModel* m, int modelRow, int column, const QString& text)
-{
-    m->setData(m->index(modelRow, column), text, Qt::EditRole);
-}
-
 int firstVisibleDataColumn(const QTableView* grid, int from)
 {
     const int columns = grid->model()->columnCount();
@@ -95,36 +90,6 @@ bool GridRowUsed(const QTableView* grid, int row)
     return false;
 }
 
-void GridDeleteRow(QTableView* grid, int row)
-{
-    QAbstractItemModel* m = grid->model();
-    const int rows = m->rowCount();
-    const int columns = dataColumnCount(m);
-    if (row < 1 || row > rows)
-        return;
-    for (int r = row - 1; r < rows - 1; ++r) {
-        for (int c = 1; c <= columns; ++c)
-            setCellText(m, r, c, cellText(m, r + 1, c));
-    }
-    for (int c = 1; c <= columns; ++c)
-        setCellText(m, rows - 1, c, QString());
-}
-
-void GridInsertRow(QTableView* grid, int row)
-{
-    QAbstractItemModel* m = grid->model();
-    const int rows = m->rowCount();
-    const int columns = dataColumnCount(m);
-    if (row < 1 || row > rows)
-        return;
-    for (int r = rows - 2; r >= row - 1; --r) {
-        for (int c = 1; c <= columns; ++c)
-            setCellText(m, r + 1, c, cellText(m, r, c));
-    }
-    for (int c = 1; c <= columns; ++c)
-        setCellText(m, row - 1, c, QString());
-}
-
 void GridCopyRow(const QTableView* grid, int row, QStringList& buffer)
 {
     const QAbstractItemModel* m = grid->model();
@@ -134,10 +99,10 @@ void GridCopyRow(const QTableView* grid, int row, QStringList& buffer)
         buffer.append(cellText(m, row - 1, c));
 }
 
-bool GridPasteRow(QTableView* grid, int row, bool copied, const QStringList& buffer, const LangTable& lang,
-                  IMessageService& messages, QWidget* dialogParent)
+bool GridPasteRowAllowed(const QTableView* grid, int row, bool copied, const QStringList& buffer,
+                         const LangTable& lang, IMessageService& messages, QWidget* dialogParent)
 {
-    QAbstractItemModel* m = grid->model();
+    const QAbstractItemModel* m = grid->model();
     if (!copied) {
         messages.error(dialogParent, lang.Get(TxtCopyFirst));
         return false;
@@ -147,11 +112,7 @@ bool GridPasteRow(QTableView* grid, int row, bool copied, const QStringList& buf
         messages.error(dialogParent, lang.Get(TxtBadCopyBuffer));
         return false;
     }
-    if (GridRowUsed(grid, row) && !messages.question(dialogParent, lang.Get(TxtOverwriteRow)))
-        return false;
-    for (int c = 1; c <= columns; ++c)
-        setCellText(m, row - 1, c, buffer.at(c - 1));
-    return true;
+    return !GridRowUsed(grid, row) || messages.question(dialogParent, lang.Get(TxtOverwriteRow));
 }
 
 } // namespace kv

@@ -29,20 +29,14 @@ void GridDblClickAutoSize(QTableView* grid, int row, int column, bool enabled);
 // True when a cell of the row other than a check box holds text.
 bool GridRowUsed(const QTableView* grid, int row);
 
-// Rows below move up by one; the last row becomes empty.
-void GridDeleteRow(QTableView* grid, int row);
-
-// Rows from this one move down by one (the last row's content is lost); the
-// row becomes entirely empty.
-void GridInsertRow(QTableView* grid, int row);
-
 // The texts of the row's data columns, empty ones included.
 void GridCopyRow(const QTableView* grid, int row, QStringList& buffer);
 
-// Pastes buffer into the row.  Refused with text 1102 unless a row was copied
-// in this showing, with 1101 when the buffer does not fit the row; asks 1100
-// when a cell other than a check box holds text.  True when pasted.
-bool GridPasteRow(QTableView* grid, int row, bool copied, const QStringList& buffer, const LangTable& lang,
-                  IMessageService& messages, QWidget* dialogParent);
+// Whether buffer may be pasted into the row (the caller pastes it).  Refused
+// with text 1102 unless a row was copied in this showing, with 1101 when the
+// buffer does not fit the row; asks 1100 when a cell other than a check box
+// holds text.
+bool GridPasteRowAllowed(const QTableView* grid, int row, bool copied, const QStringList& buffer,
+                         const LangTable& lang, IMessageService& messages, QWidget* dialogParent);
 
 } // namespace kv

@@ -11,6 +11,7 @@
 #include "documents/UCheckBoxDelegate.h"
 #include "documents/UComon.h"
 #include "documents/UPickListDelegate.h"
+#include "documents/USnmpTableCommands.h"
 
 #include "common/AtomicFile.h"
 
@@ -105,72 +106,6 @@ QStringListModel* listModel(QObject* parent, int column)
 {
     return new QStringListModel(kv::SnmpColumnChoices(column, 0), parent);
 }
-
-// A change already made when its command is pushed: the first redo, which
-// the push makes, does nothing.
-class MadeCommand : public QUndoCommand {
-public:
-    using QUndoCommand::QUndoCommand;
-    void undo() override { apply(false); }
-    void redo() override
-    {
-        if (m_made) {
-            m_made = false;
-            return;
-        }
-        apply(true);
-    }
-
-protected:
-    virtual void apply(bool after) = 0;
-
-private:
-    bool m_made = true;
-};
-
-// One cell typed, picked or toggled.
-class CellCommand : public MadeCommand {
-public:
-    CellCommand(TFSNMPManagerAccess* dialog, int row, int column, const QString& before, const QString& after)
-        : m_dialog(dialog), m_row(row), m_column(column), m_before(before), m_after(after)
-    {
-    }
-
-private:
-    void apply(bool after) override
-    {
-        m_dialog->tableModel()->setCellText(m_row, m_column, after ? m_after : m_before);
-        m_dialog->showCells(m_row + 1, m_column, m_row + 1, m_column);
-    }
-    TFSNMPManagerAccess* m_dialog;
-    int m_row, m_column;
-    QString m_before, m_after;
-};
-
-// A change of many cells at once (rows, a paste, an import): the table
-// before and after.  Strings are shared, so a copy of the table is small.
-class RowsCommand : public MadeCommand {
-public:
-    RowsCommand(TFSNMPManagerAccess* dialog, const QString& text, const QVector<kv::SnmpRequest>& before,
-                const QVector<kv::SnmpRequest>& after, const QRect& cells, bool renumbers)
-        : MadeCommand(text), m_dialog(dialog), m_before(before), m_after(after), m_cells(cells), m_renumbers(renumbers)
-    {
-    }
-
-private:
-    void apply(bool after) override
-    {
-        kv::SnmpTableModel* model = m_dialog->tableModel();
-        model->replaceRows(after ? m_after : m_before);
-        if (m_renumbers)
-            model->announceRowsRenumbered();
-        m_dialog->showCells(m_cells.top(), m_cells.left(), m_cells.bottom(), m_cells.right());
-    }
-    TFSNMPManagerAccess* m_dialog;
-    QVector<kv::SnmpRequest> m_before, m_after;
-    QRect m_cells; // x: columns, y: rows 1..512
-    bool m_renumbers;
-};
 
 } // namespace
 
@@ -303,10 +238,13 @@ void TFSNMPManagerAccess::createGrid()
     }
 
     m_undo = new QUndoStack(this);
+    // A cell written by its editor (or by a test): the model holds the new
+    // text already, the push records it.
     connect(m_model, &SnmpTableModel::cellEdited, this,
             [this](int row, int column, const QString& before, const QString& after) {
-                m_undo->push(new CellCommand(this, row, column, before, after));
+                pushEdit(new SnmpCellCommand(m_model, row, column, before, after));
             });
+    connect(m_undo, &QUndoStack::indexChanged, this, &TFSNMPManagerAccess::undoIndexChanged);
     createActions();
 
     ACG_SNMP->installEventFilter(this);
@@ -420,9 +358,10 @@ void TFSNMPManagerAccess::BrowseAgent()
     const QString chosen = m_services.snmp->browse(this, m_model->rows().at(row), row + 1);
     if (chosen.isEmpty())
         return;
-    // Through the model like a typed cell: one step of undo.
-    const QModelIndex cell = m_model->index(row, kv::ColOid);
-    m_model->setData(cell, chosen, Qt::EditRole);
+    // Like a typed cell: one step of undo.
+    const QString before = m_model->rows().at(row).OID;
+    if (chosen != before)
+        pushEdit(new kv::SnmpCellCommand(m_model, row, kv::ColOid, before, chosen));
     showCells(row + 1, kv::ColOid, row + 1, kv::ColOid);
 }
 
@@ -464,28 +403,55 @@ void TFSNMPManagerAccess::showCells(int row, int column, int lastRow, int lastCo
     ACG_SNMP->scrollTo(first);
 }
 
-void TFSNMPManagerAccess::pushRows(const QString& text, const QVector<kv::SnmpRequest>& before, int row, int column,
-                                   int lastRow, int lastColumn, bool renumbers)
+QRect TFSNMPManagerAccess::currentCell() const
 {
-    if (before == m_model->rows())
-        return;
-    if (renumbers)
-        m_model->announceRowsRenumbered();
-    m_undo->push(new RowsCommand(this, text, before, m_model->rows(), QRect(QPoint(column, row), QPoint(lastColumn, lastRow)),
-                                 renumbers));
+    const QModelIndex cur = ACG_SNMP->currentIndex();
+    const int row = cur.isValid() ? cur.row() : 0;
+    const int column = cur.isValid() && cur.column() >= 1 ? cur.column() : kv::ColEnable;
+    return QRect(column, row, 1, 1);
 }
 
-template <class Change>
-void TFSNMPManagerAccess::recordRows(const QString& text, Change change)
+void TFSNMPManagerAccess::pushEdit(kv::SnmpTableCommand* command)
 {
-    const QVector<kv::SnmpRequest> before = m_model->rows();
-    const QModelIndex cur = ACG_SNMP->currentIndex();
-    m_model->setRecording(false);
-    change();
-    m_model->setRecording(true);
-    const int row = cur.isValid() ? cur.row() + 1 : 1;
-    const int column = cur.isValid() && cur.column() >= 1 ? cur.column() : kv::ColEnable;
-    pushRows(text, before, row, column, row, column, true);
+    // Rows that move carry the grid's current cell and selection with them:
+    // both stay where they were, on the row that takes the place.
+    const auto place = [this] {
+        QVector<QRect> cells; // the current cell first, then the selected blocks
+        const QModelIndex cur = ACG_SNMP->currentIndex();
+        cells << QRect(cur.column(), cur.row(), 1, 1);
+        for (const QItemSelectionRange& r : ACG_SNMP->selectionModel()->selection())
+            cells << QRect(QPoint(r.left(), r.top()), QPoint(r.right(), r.bottom()));
+        return cells;
+    };
+    const QVector<QRect> before = place();
+    m_pushing = true;
+    m_undo->push(command);
+    m_pushing = false;
+    if (place() == before)
+        return;
+    QItemSelection selection;
+    for (int i = 1; i < before.size(); ++i) {
+        const QRect& b = before.at(i);
+        selection.select(m_model->index(b.top(), b.left()), m_model->index(b.bottom(), b.right()));
+    }
+    const QRect& cur = before.constFirst();
+    QItemSelectionModel* sm = ACG_SNMP->selectionModel();
+    sm->setCurrentIndex(m_model->index(cur.top(), cur.left()), QItemSelectionModel::NoUpdate);
+    sm->select(selection, QItemSelectionModel::ClearAndSelect);
+}
+
+void TFSNMPManagerAccess::undoIndexChanged(int index)
+{
+    const int was = m_undoIndex;
+    m_undoIndex = index;
+    if (m_pushing || index == was)
+        return;
+    // The command just undone or redone shows where it changed the table.
+    const auto* command = dynamic_cast<const kv::SnmpTableCommand*>(m_undo->command(index < was ? index : index - 1));
+    if (!command)
+        return;
+    const QRect cells = command->shownCells();
+    showCells(cells.top() + 1, cells.left(), cells.bottom() + 1, cells.right());
 }
 
 void TFSNMPManagerAccess::CopyCells()
@@ -538,8 +504,6 @@ void TFSNMPManagerAccess::PasteCells()
         m_services.messages->error(this, kv::TableTextMessage(problem, m_state.Lang, columnName(problem.column)));
         return;
     }
-    const QVector<kv::SnmpRequest> before = m_model->rows();
-    m_model->replaceRows(rows);
     // The block pasted, for the selection afterwards.
     int width = 1;
     for (const QStringList& l : cells)
@@ -547,7 +511,9 @@ void TFSNMPManagerAccess::PasteCells()
     const QVector<int> columns = visibleColumns();
     const int lastColumn = columns.at(std::min(int(columns.indexOf(column)) + width - 1, int(columns.size()) - 1));
     const int lastRow = row + std::max(1, int(cells.size())) - 1;
-    pushRows(m_state.Text(TxtPasteCells), before, row, column, lastRow, lastColumn, false);
+    if (rows != m_model->rows())
+        pushEdit(new kv::SnmpPasteCellsCommand(m_model, m_state.Text(TxtPasteCells), m_model->rows(), rows,
+                                               QRect(QPoint(column, row - 1), QPoint(lastColumn, lastRow - 1))));
     showCells(row, column, lastRow, lastColumn);
 }
 
@@ -588,9 +554,10 @@ void TFSNMPManagerAccess::ImportTable()
     if (holdsData
         && !m_services.messages->question(this, m_state.Text(TxtImportReplaces), kv::IMessageService::Default::No))
         return;
-    const QVector<kv::SnmpRequest> before = m_model->rows();
-    m_model->replaceRows(rows);
-    pushRows(m_state.Text(TxtImport), before, 1, kv::ColEnable, std::max(1, count), kv::SnmpFieldCount, true);
+    // Undone or redone, it shows the rows the file held.
+    const QRect read(QPoint(kv::ColEnable, 0), QPoint(kv::SnmpFieldCount, std::max(1, count) - 1));
+    if (rows != m_model->rows())
+        pushEdit(new kv::SnmpImportCommand(m_model, m_state.Text(TxtImport), m_model->rows(), rows, read));
     showCells(1, kv::ColEnable, 1, kv::ColEnable);
 }
 
@@ -665,6 +632,7 @@ bool TFSNMPManagerAccess::FormShow()
     m_positions->setCount(table.PositionChoiceCount);
     m_model->setRows(table.rows);
     m_undo->clear();
+    m_undoIndex = 0;
     ACG_SNMP->setColumnHidden(kv::ColOnCommand, true);
     m_doCopySnmp = false;
     m_surplusWarningPending = table.surplusRows > 0;
@@ -781,7 +749,7 @@ void TFSNMPManagerAccess::Btn_DelRowClick()
     const int row = kv::GridCurrentRow(ACG_SNMP);
     if (!m_services.messages->question(this, m_state.Text(TxtDeleteQuestion) + QString::number(row)))
         return;
-    recordRows(m_state.Text(TxtDelRow), [&] { kv::GridDeleteRow(ACG_SNMP, row); });
+    pushEdit(new kv::SnmpDeleteRowCommand(m_model, m_state.Text(TxtDelRow), row - 1, currentCell()));
 }
 
 void TFSNMPManagerAccess::Btn_InsRowClick()
@@ -792,7 +760,8 @@ void TFSNMPManagerAccess::Btn_InsRowClick()
     if (kv::GridRowUsed(ACG_SNMP, last)
         && !m_services.messages->question(this, m_state.Text(TxtInsertLosesLastRow), kv::IMessageService::Default::No))
         return;
-    recordRows(m_state.Text(TxtInsRow), [&] { kv::GridInsertRow(ACG_SNMP, kv::GridCurrentRow(ACG_SNMP)); });
+    pushEdit(new kv::SnmpInsertRowCommand(m_model, m_state.Text(TxtInsRow), kv::GridCurrentRow(ACG_SNMP) - 1,
+                                          currentCell()));
 }
 
 void TFSNMPManagerAccess::Btn_CopyRowClick()
@@ -805,8 +774,13 @@ void TFSNMPManagerAccess::Btn_CopyRowClick()
 void TFSNMPManagerAccess::Btn_PasteRowClick()
 {
     commitOpenEditor();
-    recordRows(m_state.Text(TxtPasteRow), [&] {
-        kv::GridPasteRow(ACG_SNMP, kv::GridCurrentRow(ACG_SNMP), m_doCopySnmp, m_state.RowCopyBuffer, m_state.Lang,
-                         *m_services.messages, this);
-    });
+    const int row = kv::GridCurrentRow(ACG_SNMP);
+    if (!kv::GridPasteRowAllowed(ACG_SNMP, row, m_doCopySnmp, m_state.RowCopyBuffer, m_state.Lang, *m_services.messages,
+                                 this))
+        return;
+    kv::SnmpRequest pasted;
+    for (int c = 1; c <= kv::SnmpFieldCount; ++c)
+        pasted.field(c) = m_state.RowCopyBuffer.at(c - 1);
+    if (pasted != m_model->rows().at(row - 1))
+        pushEdit(new kv::SnmpPasteRowCommand(m_model, m_state.Text(TxtPasteRow), row - 1, pasted, currentCell()));
 }

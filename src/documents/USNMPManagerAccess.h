@@ -1,5 +1,6 @@
 #pragma once
 #include <QDialog>
+#include <QRect>
 #include <QStringList>
 
 #include "state/AppState.h"
@@ -17,6 +18,7 @@ class QUndoStack;
 
 namespace kv {
 class PositionListModel;
+class SnmpTableCommand;
 class SnmpTableModel;
 }
 
@@ -93,12 +95,14 @@ private:
     void redoOnce();
     QVector<int> visibleColumns() const;
     QString columnName(int column) const;
-    // Runs a change of many cells as one step of undo.
-    template <class Change>
-    void recordRows(const QString& text, Change change);
-    // renumbers: rows were inserted, deleted, pasted whole or imported.
-    void pushRows(const QString& text, const QVector<kv::SnmpRequest>& before, int row, int column, int lastRow,
-                  int lastColumn, bool renumbers);
+    // The current cell in model rows and columns (column 1 or more), for a
+    // command to show after its undo and redo.
+    QRect currentCell() const;
+    // Makes an edit as one step of undo; the grid's current cell and
+    // selection stay in place.
+    void pushEdit(kv::SnmpTableCommand* command);
+    // Shows the cells of the command just undone or redone.
+    void undoIndexChanged(int index);
 
     kv::AppState& m_state;
     kv::UiServices& m_services;
@@ -137,4 +141,6 @@ private:
     QString m_cornerText;
     bool m_doCopySnmp = false;
     bool m_surplusWarningPending = false;
+    bool m_pushing = false;
+    int m_undoIndex = 0; // the undo stack's index as last seen
 };

@@ -1,6 +1,6 @@
 #pragma once
 // The request table the benchmarks work on.
-#include "documents/SnmpRequests.h"
+#include "requests/SnmpRequests.h"
 
 #include <QVector>
 

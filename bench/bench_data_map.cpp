@@ -1,7 +1,7 @@
 #include "Bench.h"
 #include "BenchRows.h"
 
-#include "documents/DataMap.h"
+#include "requests/DataMap.h"
 
 #include <QElapsedTimer>
 

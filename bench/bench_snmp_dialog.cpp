@@ -3,9 +3,9 @@
 
 #include "state/AppState.h"
 #include "common/UServices.h"
-#include "documents/SnmpRequests.h"
-#include "documents/SnmpTableModel.h"
-#include "documents/USNMPManagerAccess.h"
+#include "requests/SnmpRequests.h"
+#include "requests/SnmpTableModel.h"
+#include "requests/USNMPManagerAccess.h"
 
 #include <QAbstractItemDelegate>
 #include <QApplication>

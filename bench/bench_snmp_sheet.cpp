@@ -3,10 +3,10 @@
 #include "PeakMemory.h"
 
 #include "common/UServices.h"
-#include "documents/SnmpRequests.h"
-#include "documents/SnmpTableModel.h"
-#include "documents/SnmpTableText.h"
-#include "documents/USNMPManagerAccess.h"
+#include "requests/SnmpRequests.h"
+#include "requests/SnmpTableModel.h"
+#include "requests/SnmpTableText.h"
+#include "requests/USNMPManagerAccess.h"
 #include "state/AppState.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "Bench.h"
 #include "GapMeter.h"
 
-#include "documents/SnmpRequests.h"
+#include "requests/SnmpRequests.h"
 #include "snmp/FakeSnmp.h"
 #include "snmp/SnmpAgent.h"
 #include "snmp/SnmpWalk.h"

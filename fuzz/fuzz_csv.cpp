@@ -2,7 +2,7 @@
 // refused with a problem that names where; an imported table exports and
 // imports back to the same rows and the same file; a paste is whole or leaves
 // the rows alone.
-#include "documents/SnmpTableText.h"
+#include "requests/SnmpTableText.h"
 #include "lang/LangTable.h"
 
 #include <cstddef>

@@ -1,7 +1,7 @@
 // Any bytes as ParGen.xml: read with per-key defaults, checked; what is read
 // writes back and reads again to the same record.
 #include "FuzzFile.h"
-#include "documents/CommParams.h"
+#include "commparams/CommParams.h"
 #include "lang/LangTable.h"
 
 #include <cstddef>

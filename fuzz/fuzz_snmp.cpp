@@ -1,6 +1,6 @@
 // Any bytes as SNMP_Manager.xml: loaded into the 512 rows, checked; the rows
 // saved read back the same.
-#include "documents/SnmpRequests.h"
+#include "requests/SnmpRequests.h"
 #include "lang/LangTable.h"
 
 #include <cstddef>

@@ -1,13 +1,14 @@
 # Fails when a subsystem includes one above it: includes run top-down,
-# app -> compiler, snmp -> documents, update, gsdml -> state -> lang -> common.
+# app -> compiler, snmp -> commparams, requests, update, gsdml -> state -> lang -> common.
 set(rank_common 0)
 set(rank_lang 1)
 set(rank_state 2)
-set(rank_documents 3)
+set(rank_commparams 3)
+set(rank_requests 3)
 set(rank_update 3)
 set(rank_gsdml 3)
-set(rank_compiler 4) # reads the documents' types
-set(rank_snmp 4)     # tests the documents' rows
+set(rank_compiler 4) # reads both documents' types
+set(rank_snmp 4)     # tests the request table's rows
 set(rank_app 5)
 file(GLOB files "${SRC}/*/*.h" "${SRC}/*/*.cpp")
 set(faults "")

@@ -8,8 +8,8 @@
 #include "common/AtomicFile.h"
 #include "state/AppSettings.h"
 #include "compiler/Compiler.h"
-#include "documents/CommParams.h"
-#include "documents/SnmpRequests.h"
+#include "commparams/CommParams.h"
+#include "requests/SnmpRequests.h"
 #include "gsdml/ProfinetXml.h"
 #include "update/UpdateJob.h"
 

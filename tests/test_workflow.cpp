@@ -8,7 +8,7 @@
 #include "TestFiles.h"
 #include "app/UTessaraneFirmWare.h"
 #include "common/UServices.h"
-#include "documents/SnmpRequests.h"
+#include "requests/SnmpRequests.h"
 #include "update/IcmpEcho.h"
 #include "update/ProgramStarter.h"
 #include "update/UBoot.h"

@@ -12,7 +12,7 @@ namespace kv {
 class IEchoClient;      // update/IcmpEcho.h
 class IProgramStarter;  // update/ProgramStarter.h
 class IVersionQuery;    // app/VersionCheck.h
-class ISnmpTools;       // documents/SnmpTools.h
+class ISnmpTools;       // requests/SnmpTools.h
 
 // The texts of the message boxes themselves, in the user's language.
 struct MessageTexts {

@@ -5,11 +5,11 @@
 #include "common/NumberRule.h"
 #include "common/XmlUtil.h"
 #include "common/TextRules.h"
-#include "documents/CommParams.h"
-#include "documents/CompiledRow.h"
-#include "documents/DeviceLimits.h"
-#include "documents/SnmpRequests.h"
-#include "documents/TextChecks.h"
+#include "commparams/CommParams.h"
+#include "requests/CompiledRow.h"
+#include "requests/DeviceLimits.h"
+#include "requests/SnmpRequests.h"
+#include "requests/TextChecks.h"
 #include "lang/LangTable.h"
 
 #include <pugixml.hpp>

@@ -1,6 +1,6 @@
 #include "snmp/SnmpClient.h"
 
-#include "documents/TextChecks.h"
+#include "requests/TextChecks.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

@@ -2,7 +2,7 @@
 #include <QString>
 #include <QVector>
 
-#include "documents/SnmpRowTest.h"
+#include "requests/SnmpRowTest.h"
 
 #include <functional>
 #include <memory>

@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QVector>
 
-#include "documents/SnmpRowTest.h"
+#include "requests/SnmpRowTest.h"
 #include "snmp/SnmpClient.h"
 
 #include <deque>

@@ -2,7 +2,7 @@
 
 #include "common/TextRules.h"
 #include "common/UStyle.h"
-#include "documents/TextChecks.h"
+#include "requests/TextChecks.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

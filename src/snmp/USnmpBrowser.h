@@ -1,7 +1,7 @@
 #pragma once
 #include <QDialog>
 
-#include "documents/SnmpRequests.h"
+#include "requests/SnmpRequests.h"
 #include "snmp/SnmpClient.h"
 #include "snmp/SnmpWalk.h"
 #include "state/AppState.h"

@@ -2,7 +2,7 @@
 
 #include "common/TextRules.h"
 #include "common/UStyle.h"
-#include "documents/SnmpRowTest.h"
+#include "requests/SnmpRowTest.h"
 #include "snmp/SnmpResultText.h"
 
 #include <QAbstractTableModel>

@@ -2,8 +2,8 @@
 #include <QDialog>
 #include <QHash>
 
-#include "documents/SnmpRequests.h"
-#include "documents/SnmpTools.h"
+#include "requests/SnmpRequests.h"
+#include "requests/SnmpTools.h"
 #include "snmp/SnmpClient.h"
 #include "snmp/SnmpTestRun.h"
 #include "state/AppState.h"

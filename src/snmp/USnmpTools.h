@@ -1,5 +1,5 @@
 #pragma once
-#include "documents/SnmpTools.h"
+#include "requests/SnmpTools.h"
 #include "snmp/SnmpClient.h"
 #include "state/AppState.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // Answers of an agent as the SNMP client gives them, for tests that judge
 // them without an agent.
-#include "documents/SnmpRowTest.h"
+#include "requests/SnmpRowTest.h"
 
 namespace kvtest {
 

@@ -4,7 +4,7 @@
 #include "FakeSnmp.h"
 #include "SnmpAgent.h"
 #include "TestFiles.h"
-#include "documents/SnmpRequests.h"
+#include "requests/SnmpRequests.h"
 #include "lang/LangTable.h"
 #include "snmp/SnmpClient.h"
 #include "snmp/SnmpTestRun.h"

@@ -1,10 +1,10 @@
 #include "Cli.h"
 
-#include "documents/CommParams.h"
-#include "documents/DataMap.h"
-#include "documents/DeviceLimits.h"
-#include "documents/ProfinetName.h"
-#include "documents/SnmpRequests.h"
+#include "commparams/CommParams.h"
+#include "requests/DataMap.h"
+#include "requests/DeviceLimits.h"
+#include "commparams/ProfinetName.h"
+#include "requests/SnmpRequests.h"
 #include "lang/LangTable.h"
 
 #include <QDir>

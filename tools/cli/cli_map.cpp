@@ -2,7 +2,7 @@
 
 #include "common/AtomicFile.h"
 #include "common/Files.h"
-#include "documents/DataMap.h"
+#include "requests/DataMap.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "Cli.h"
 
 #include "common/NumberRule.h"
-#include "documents/SnmpRequests.h"
+#include "requests/SnmpRequests.h"
 #include "lang/LangTable.h"
 #include "snmp/SnmpResultText.h"
 #include "snmp/SnmpTestRun.h"

@@ -2,8 +2,8 @@
 
 #include "common/AtomicFile.h"
 #include "common/Files.h"
-#include "documents/SnmpRequests.h"
-#include "documents/SnmpTableText.h"
+#include "requests/SnmpRequests.h"
+#include "requests/SnmpTableText.h"
 #include "lang/LangTable.h"
 
 #include <QDir>

@@ -113,11 +113,15 @@ void DataMapStrips::setMap(const kv::DataMap& map)
         }
         s.drawn = std::min(kMaxDrawn, std::max<int>(reach, int(std::min<qint32>(s.size, kMaxDrawn))));
         s.count.fill(0, s.drawn);
-        for (const kv::DataMapPlacement& pl : m_map.placements) {
+        s.shown.fill(-1, s.drawn);
+        for (int i = 0; i < m_map.placements.size(); ++i) {
+            const kv::DataMapPlacement& pl = m_map.placements.at(i);
             if (pl.area != s.area)
                 continue;
-            for (int b = pl.from; b < pl.to && b < s.drawn; ++b)
+            for (int b = pl.from; b < pl.to && b < s.drawn; ++b) {
                 ++s.count[b];
+                s.shown[b] = qint16(i);
+            }
         }
     }
     layoutStrips();
@@ -254,38 +258,39 @@ void DataMapStrips::paintStrip(QPainter& p, const Strip& s, const QRect& clip)
         }
     }
 
-    // The ranges, in table order: a later row's label covers an earlier one's
-    // only from its own first byte on.
+    // The ranges: each byte in the colour of the last row on it in table
+    // order, each run of one row labelled.  Drawn by runs, so that a table of
+    // ranges piled on each other costs no more than one of ranges side by side.
     const int lineFirstByte = firstLine * m_bytesPerLine;
-    const int lineEndByte = (lastLine + 1) * m_bytesPerLine;
+    const int lineEndByte = std::min((lastLine + 1) * m_bytesPerLine, s.drawn);
     const QFontMetrics fm(font());
-    for (int i = 0; i < m_map.placements.size(); ++i) {
-        const kv::DataMapPlacement& pl = m_map.placements.at(i);
-        if (pl.area != s.area || pl.to <= lineFirstByte || pl.from >= lineEndByte)
-            continue;
-        const QColor colour = rowColour(pl.row);
-        const QString label = rangeLabel(pl.row, pl.mnemonic);
-        for (int from = std::max(pl.from, lineFirstByte); from < std::min(pl.to, lineEndByte);) {
-            const int line = from / m_bytesPerLine;
-            const int to = std::min(pl.to, (line + 1) * m_bytesPerLine);
+    for (int from = lineFirstByte; from < lineEndByte;) {
+        const int index = s.shown.at(from);
+        const int lineEnd = (from / m_bytesPerLine + 1) * m_bytesPerLine;
+        int to = from + 1;
+        while (to < lineEndByte && to < lineEnd && s.shown.at(to) == index)
+            ++to;
+        if (index >= 0) {
+            const kv::DataMapPlacement& pl = m_map.placements.at(index);
             const QRect first = byteRect(s.area, from);
-            const QRect seg(first.left(), first.top(), (to - from) * kCellWidth, kLineHeight);
-            const QRect fill = seg.adjusted(1, 2, -1, -2);
-            p.fillRect(fill, colour);
-            // Bytes past the end: framed red.
+            const QRect fill = QRect(first.left(), first.top(), (to - from) * kCellWidth, kLineHeight).adjusted(1, 2, -1, -2);
+            p.fillRect(fill, rowColour(pl.row));
+            // Bytes past the end: grey, framed red.
             if (to > s.size) {
-                const int outFrom = std::max(from, int(std::min<qint32>(s.size, to)));
+                const int outFrom = std::max(from, int(s.size));
                 const QRect out = byteRect(s.area, outFrom);
+                const QRect outRect(out.left() + 1, out.top() + 1, (to - outFrom) * kCellWidth - 2, kLineHeight - 2);
+                p.fillRect(outRect, kPastEndColour);
                 p.setPen(QPen(kOverlapColour, 2));
-                p.drawRect(QRect(out.left() + 1, seg.top() + 1, (to - outFrom) * kCellWidth - 2, kLineHeight - 2));
+                p.drawRect(outRect);
             }
-            const QString text = fm.elidedText(label, Qt::ElideRight, fill.width() - 4);
+            const QString text = fm.elidedText(rangeLabel(pl.row, pl.mnemonic), Qt::ElideRight, fill.width() - 4);
             if (!text.isEmpty()) {
                 p.setPen(Qt::black);
                 p.drawText(fill.adjusted(2, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter, text);
             }
-            from = to;
         }
+        from = to;
     }
 
     // Bytes several Get rows write, over everything.
@@ -502,8 +507,8 @@ TFDataMap::TFDataMap(kv::AppState& state, kv::UiServices& services, const kv::Sn
 
     LB_Findings = new QListWidget(this);
     LB_Findings->setObjectName(QStringLiteral("LB_Findings"));
-    LB_Findings->setWordWrap(true);
-    LB_Findings->setUniformItemSizes(false);
+    // One line a finding: hundreds of wrapped lines would take long to lay out.
+    LB_Findings->setUniformItemSizes(true);
     connect(LB_Findings, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { LB_FindingsClick(LB_Findings->row(item)); });
     // A double click, or Enter from the keyboard.

@@ -60,6 +60,7 @@ private:
         int drawn = 0;    // bytes drawn: the area, and past it as far as rows reach
         int top = 0;      // of the heading
         QVector<quint16> count; // rows on each drawn byte
+        QVector<qint16> shown;  // the placement drawn on each byte (the last in table order), or -1
     };
     const Strip& strip(kv::DataArea area) const { return m_strips[area == kv::DataArea::Out ? 0 : 1]; }
     void layoutStrips();

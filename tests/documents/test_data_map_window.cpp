@@ -8,6 +8,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTableView>
+#include <QToolTip>
 
 #include "TestFiles.h"
 #include "common/UServices.h"
@@ -191,6 +192,15 @@ void TestDataMapWindow::followsTheGrid()
                           QStringLiteral("Past the end: row 3 covers bytes 14 to 17, but its area (PROFINET_NB_IN) "
                                          "holds 16 bytes.")}));
     QCOMPARE(map->strips()->rowsAt(kv::DataArea::Out, 3), QVector<int>({1, 2}));
+
+    // Hovering names the rows on a byte, and a byte past the end says so.
+    const auto tip = [map](kv::DataArea area, int byte) {
+        QHelpEvent help(QEvent::ToolTip, map->strips()->byteRect(area, byte).center(), QPoint(0, 0));
+        QCoreApplication::sendEvent(map->strips(), &help);
+        return QToolTip::text();
+    };
+    QCOMPARE(tip(kv::DataArea::Out, 3), QStringLiteral("Byte 3\n1 Temp\n2 Hum"));
+    QCOMPARE(tip(kv::DataArea::In, 17), QStringLiteral("Byte 17 (past the area's end)\n3 Valve"));
 
     // The grid's menu has it beside the test and the browse entries.
     QStringList entries;

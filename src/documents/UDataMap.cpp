@@ -578,6 +578,8 @@ void TFDataMap::Set_Lang()
     setWindowTitle(T(TxtCaption));
     L_SW_Desc->setText(T(TxtDescription));
     L_SW_Desc->adjustSize();
+    // The description is one line: the window is never narrower.
+    setMinimumWidth(std::max(520, L_SW_Desc->x() + L_SW_Desc->width() + 16));
     L_LegendOut->setText(T(TxtLegendOut).arg(m_sizes.out));
     L_LegendIn->setText(T(TxtLegendIn).arg(m_sizes.in));
     L_LegendMarks->setText(T(TxtLegendMarks));
@@ -613,6 +615,7 @@ void TFDataMap::fillFindings()
     int listed = 0;
     const auto add = [this, &listed](const QString& text, int row) {
         auto* item = new QListWidgetItem(text, LB_Findings);
+        item->setToolTip(text); // whole, should the list be narrower
         item->setData(Qt::UserRole, row);
         ++listed;
     };

@@ -5,7 +5,6 @@
 #include "common/XmlUtil.h"
 #include "documents/SnmpTableModel.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -88,7 +87,6 @@ DataMapStrips::DataMapStrips(kv::AppState& state, QWidget* parent)
 {
     setObjectName(QStringLiteral("PB_DataMap"));
     setFocusPolicy(Qt::StrongFocus);
-    setMouseTracking(false);
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_strips[0].area = kv::DataArea::Out;
     m_strips[1].area = kv::DataArea::In;

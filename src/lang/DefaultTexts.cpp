@@ -385,6 +385,23 @@ constexpr DefaultEntry kDefaultTexts[] = {
     {1222, "The agent answers with an error: %1"},
     {1223, "No answer: not sent, as this agent answered none of its first requests within %1 ms, nor to their retries."},
     {1224, "Stopped: the agent answers with an error: %1"},
+    {1246, "Data map"},
+    {1247, "Where each enabled row puts its bytes in the converter's PROFINET data areas."},
+    {1248, "Get rows: the area the converter sends to the controller, %1 bytes (PROFINET_NB_OUT; in the GSDML file the Input item, the controller's inputs)."},
+    {1249, "Set and Trap rows: the area the controller sends to the converter, %1 bytes (PROFINET_NB_IN; in the GSDML file the Output item, the controller's outputs)."},
+    {1250, "Red hatching: bytes that two Get rows both write. Grey: bytes past the area's end; a row there is framed in red. A click or Enter on a range or a finding selects its row in the grid."},
+    {1251, "Converter to controller (Get rows): %1 bytes"},
+    {1252, "Controller to converter (Set and Trap rows): %1 bytes"},
+    {1253, "Overlap: rows %1 and %2 both write bytes %3 to %4 of the area the converter sends."},
+    {1254, "Past the end: row %1 covers bytes %2 to %3, but its area (%4) holds %5 bytes."},
+    {1255, "Row %1 is not placed: the device cannot take its Num Bytes."},
+    {1256, "No findings: no two Get rows share a byte and every row ends within its area."},
+    {1257, "... and %1 more findings."},
+    {1258, "Export tag list..."},
+    {1259, "Writes the tag list for the PLC programmer: a CSV file with the tag, direction, byte offset and byte count of every placed row."},
+    {1260, "Export tag list"},
+    {1261, "Byte %1"},
+    {1262, "past the area's end"},
 };
 
 // Entries that serve only controls and dialogs of the other fieldbus variants

@@ -10,6 +10,7 @@
 #include "requests/SnmpTools.h"
 #include "requests/UCheckBoxDelegate.h"
 #include "requests/UComon.h"
+#include "requests/UDataMap.h"
 #include "requests/UPickListDelegate.h"
 #include "requests/USnmpTableCommands.h"
 
@@ -69,6 +70,7 @@ enum : int {
     TxtCsvFilter = 1127,
     TxtTestRequests = 1138,
     TxtBrowseAgent = 1139,
+    TxtDataMap = 1246,
 };
 
 constexpr int kClientWidth = 1230;
@@ -278,6 +280,7 @@ void TFSNMPManagerAccess::createActions()
     m_actImport = action("Act_Import", {QKeySequence(Qt::CTRL | Qt::Key_I)}, &TFSNMPManagerAccess::ImportTable);
     m_actTest = action("Act_TestRequests", {QKeySequence(Qt::CTRL | Qt::Key_T)}, &TFSNMPManagerAccess::TestRequests);
     m_actBrowse = action("Act_BrowseAgent", {QKeySequence(Qt::CTRL | Qt::Key_B)}, &TFSNMPManagerAccess::BrowseAgent);
+    m_actDataMap = action("Act_DataMap", {QKeySequence(Qt::CTRL | Qt::Key_M)}, &TFSNMPManagerAccess::ShowDataMap);
     updateNetworkActions();
     m_actUndo->setEnabled(false);
     m_actRedo->setEnabled(false);
@@ -297,6 +300,7 @@ void TFSNMPManagerAccess::createActions()
     m_menu->addSeparator();
     m_menu->addAction(m_actTest);
     m_menu->addAction(m_actBrowse);
+    m_menu->addAction(m_actDataMap);
     m_menu->setToolTipsVisible(true);
 
     ACG_SNMP->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -363,6 +367,13 @@ void TFSNMPManagerAccess::BrowseAgent()
     if (chosen != before)
         pushEdit(new kv::SnmpCellCommand(m_model, row, kv::ColOid, before, chosen));
     showCells(row + 1, kv::ColOid, row + 1, kv::ColOid);
+}
+
+void TFSNMPManagerAccess::ShowDataMap()
+{
+    commitOpenEditor();
+    TFDataMap::showFor(m_state, m_services, this, m_model,
+                       [this](int row) { showCells(row, kv::ColEnable, row, kv::SnmpFieldCount); });
 }
 
 void TFSNMPManagerAccess::undoOnce()
@@ -587,6 +598,7 @@ void TFSNMPManagerAccess::Set_Lang()
     m_actImport->setText(T(TxtImport));
     m_actTest->setText(T(TxtTestRequests));
     m_actBrowse->setText(T(TxtBrowseAgent));
+    m_actDataMap->setText(T(TxtDataMap));
 
     QStringList captions;
     m_hintSnmp.clear();

@@ -65,6 +65,8 @@ public:
     // Walks the current row's agent; the chosen object's OID goes into the
     // row's OID cell as one step of undo.
     void BrowseAgent();
+    // Opens the data map of the table beside the grid (or brings it to the front).
+    void ShowDataMap();
     // Table rows (1..512) that TestRequests takes now.
     QVector<int> rowsToTest() const;
     QUndoStack* undoStack() const { return m_undo; }
@@ -136,6 +138,7 @@ private:
     QAction* m_actImport = nullptr;
     QAction* m_actTest = nullptr;
     QAction* m_actBrowse = nullptr;
+    QAction* m_actDataMap = nullptr;
 
     QStringList m_hintSnmp;
     QString m_cornerText;

@@ -141,15 +141,15 @@ QList<MibModuleState> readModules(const QHash<QString, FileReport>& reports)
     return out;
 }
 
-// The user's folders and the shipped base first, then what MIBDIRS says
-// (a leading + or - adds to the library's own folders, as the library
-// itself reads it), else the library's own folders.
+// The folders in the library's order: where two folders hold a module of
+// the same name, the reader keeps the one it meets last.  So MIBDIRS (a
+// leading + or - adds to the library's own folders, as the library itself
+// reads it) or else the library's own folders come first, and ours after
+// them, the folder of highest precedence last.
 QByteArray searchPath()
 {
     const QString sep = QStringLiteral(ENV_SEPARATOR);
     QStringList parts;
-    for (const QString& f : MibLibrary::Folders())
-        parts.append(QDir::cleanPath(f));
     const QString own = QStringLiteral(NETSNMP_DEFAULT_MIBDIRS);
     const QString env = qEnvironmentVariable("MIBDIRS");
     if (env.isEmpty())
@@ -160,6 +160,9 @@ QByteArray searchPath()
         parts << env.mid(1) << own;
     else
         parts.append(env);
+    const QStringList ours = MibLibrary::Folders();
+    for (auto f = ours.crbegin(); f != ours.crend(); ++f)
+        parts.append(QDir::cleanPath(*f));
     return parts.join(sep).toLocal8Bit();
 }
 
@@ -392,6 +395,17 @@ QList<MibModuleState> Lint(const QStringList& files)
             continue;
         }
         file.close();
+        // A module of the search path was read at the load: its state then.
+        bool known = false;
+        for (const MibModuleState& s : Modules()) {
+            if (s.file == path) {
+                out.append(s);
+                known = true;
+                break;
+            }
+        }
+        if (known)
+            continue;
         const QByteArray native = path.toLocal8Bit();
         QHash<QString, FileReport> reports;
         {

@@ -58,10 +58,10 @@ MibRow MibRowFor(const MibObject& object, const QString& index = QStringLiteral(
 // may be asked from any thread.
 namespace MibLibrary {
 
-// The folders read before MIBDIRS and the system's: the user's first (a
-// module there wins over one of the same name further on), then the shipped
-// SMI base.  By default MIBS and MIBS_BASE beside the executable.  Takes
-// effect at the next load.
+// The folders whose modules win over those of MIBDIRS and the system's, in
+// precedence: a module in an earlier folder wins over one of the same name
+// in a later one.  By default the user's MIBS, then the shipped SMI base
+// MIBS_BASE, both beside the executable.  Takes effect at the next load.
 void SetFolders(const QStringList& folders);
 QStringList Folders();
 

@@ -27,14 +27,15 @@ QString pairsText(const QList<QPair<qint64, qint64>>& list)
 
 int describe(const QStringList& args)
 {
-    QStringList folders = kv::MibLibrary::Folders();
+    QStringList added; // win over the workspace's MIBS and the shipped base
+
     QString what;
     bool json = false;
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--json")) {
             json = true;
         } else if (args[i] == QLatin1String("--mibdir") && i + 1 < args.size()) {
-            folders.insert(folders.size() - 1, args[++i]); // before the shipped base
+            added.append(args[++i]);
         } else if (what.isEmpty() && !args[i].startsWith(QLatin1String("--"))) {
             what = args[i];
         } else {
@@ -46,7 +47,7 @@ int describe(const QStringList& args)
         Err(QStringLiteral("usage: kv52013-cli mib describe [--mibdir DIR]... NAME|OID [--json]"));
         return 2;
     }
-    kv::MibLibrary::SetFolders(folders);
+    kv::MibLibrary::SetFolders(added + kv::MibLibrary::Folders());
     kv::MibObject o;
     QString error;
     if (!kv::MibLibrary::Find(what, &o, &error)) {

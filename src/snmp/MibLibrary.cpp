@@ -150,7 +150,11 @@ QByteArray searchPath()
 {
     const QString sep = QStringLiteral(ENV_SEPARATOR);
     QStringList parts;
+#ifdef NETSNMP_DEFAULT_MIBDIRS
     const QString own = QStringLiteral(NETSNMP_DEFAULT_MIBDIRS);
+#else
+    const QString own;
+#endif
     const QString env = qEnvironmentVariable("MIBDIRS");
     if (env.isEmpty())
         parts.append(own);
@@ -163,6 +167,7 @@ QByteArray searchPath()
     const QStringList ours = MibLibrary::Folders();
     for (auto f = ours.crbegin(); f != ours.crend(); ++f)
         parts.append(QDir::cleanPath(*f));
+    parts.removeAll(QString());
     return parts.join(sep).toLocal8Bit();
 }
 
@@ -270,6 +275,18 @@ bool isUnsignedBase(int type)
 {
     return type == TYPE_UNSIGNED32 || type == TYPE_GAUGE || type == TYPE_COUNTER || type == TYPE_TIMETICKS
         || type == TYPE_UINTEGER;
+}
+
+// The module a file defines: its first word, as the reader takes it.
+QByteArray moduleNameOf(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray();
+    const QByteArray head = f.read(4096);
+    static const QRegularExpression word(QStringLiteral("^(?:\\s|--[^\\n]*\\n)*([A-Za-z][A-Za-z0-9-]*)"));
+    const QRegularExpressionMatch m = word.match(QString::fromLatin1(head));
+    return m.hasMatch() ? m.captured(1).toLatin1() : QByteArray();
 }
 
 } // namespace
@@ -410,6 +427,11 @@ QList<MibModuleState> Lint(const QStringList& files)
         QHash<QString, FileReport> reports;
         {
             Capture capture;
+            // A module of the same name read from another file would be
+            // taken as this one unread: it is dropped first.
+            const QByteArray name = moduleNameOf(path);
+            if (!name.isEmpty() && which_module(name.constData()) >= 0)
+                netsnmp_unload_module(name.constData());
             read_mib(native.constData());
             reports = reportsByFile(capture.lines());
         }

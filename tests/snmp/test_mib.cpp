@@ -153,6 +153,10 @@ private slots:
                  qPrintable(lines[0]));
         QVERIFY2(lines[1].endsWith(QStringLiteral("KVBAD-IMPORT-MIB): missing imports: KV-ABSENT-MIB")),
                  qPrintable(lines[1]));
+        // A file under a base module's name is read, not taken for the base.
+        const CliRun shadow = runCli({QStringLiteral("mib"), QStringLiteral("lint"), kBroken + QStringLiteral("/broken-SNMPv2-CONF")});
+        QCOMPARE(shadow.status, 1);
+        QVERIFY2(shadow.out.contains(QStringLiteral("broken-SNMPv2-CONF): error at line 10")), qPrintable(shadow.out));
         const CliRun good = runCli({QStringLiteral("mib"), QStringLiteral("lint"), kModules + QStringLiteral("/KVTEST-MIB")});
         QCOMPARE(good.status, 0);
         QVERIFY2(good.out.trimmed().endsWith(QStringLiteral("KVTEST-MIB): loaded")), qPrintable(good.out));

@@ -80,8 +80,18 @@ QHash<QString, FileReport> reportsByFile(const QStringList& lines)
     static const QRegularExpression atLine(QStringLiteral("^(.*): At line (\\d+) in (.+)$"));
     static const QRegularExpression notFound(QStringLiteral("^Cannot find module \\((.+)\\)$"));
     static const QRegularExpression noName(QStringLiteral("^Did not find '([^']+)' in module (\\S+) \\((.+)\\)$"));
+    static const QRegularExpression undefined(QStringLiteral("^(Undefined identifier: \\S+) near line (\\d+) of (.+)$"));
     QHash<QString, FileReport> reports;
     for (const QString& line : lines) {
+        const QRegularExpressionMatch u = undefined.match(line);
+        if (u.hasMatch()) {
+            FileReport& r = reports[u.captured(3)];
+            if (r.message.isEmpty()) {
+                r.line = u.captured(2).toInt();
+                r.message = u.captured(1);
+            }
+            continue;
+        }
         const QRegularExpressionMatch name = noName.match(line);
         if (name.hasMatch()) {
             if (name.captured(2).startsWith(QLatin1Char('#')))
@@ -433,6 +443,7 @@ QList<MibModuleState> Lint(const QStringList& files)
             if (!name.isEmpty() && which_module(name.constData()) >= 0)
                 netsnmp_unload_module(name.constData());
             read_mib(native.constData());
+            adopt_orphans(); // says which definitions hang from undefined names
             reports = reportsByFile(capture.lines());
         }
         QString name;

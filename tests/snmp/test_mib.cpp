@@ -153,6 +153,11 @@ private slots:
                  qPrintable(lines[0]));
         QVERIFY2(lines[1].endsWith(QStringLiteral("KVBAD-IMPORT-MIB): missing imports: KV-ABSENT-MIB")),
                  qPrintable(lines[1]));
+        // A definition under a name nobody defines hangs nowhere.
+        const CliRun orphan = runCli({QStringLiteral("mib"), QStringLiteral("lint"), kBroken + QStringLiteral("/KVBAD-PARENT-MIB")});
+        QCOMPARE(orphan.status, 1);
+        QVERIFY2(orphan.out.contains(QStringLiteral("KVBAD-PARENT-MIB): error at line 6: Undefined identifier: kvNoParent")),
+                 qPrintable(orphan.out));
         // A file under a base module's name is read, not taken for the base.
         const CliRun shadow = runCli({QStringLiteral("mib"), QStringLiteral("lint"), kBroken + QStringLiteral("/broken-SNMPv2-CONF")});
         QCOMPARE(shadow.status, 1);

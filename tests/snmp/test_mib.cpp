@@ -187,6 +187,36 @@ private slots:
         QCOMPARE(o.value(QStringLiteral("size")).toArray(), (QJsonArray{QJsonArray{0, 64}}));
     }
 
+    // In the program: the folder's modules with their states, and a module
+    // copied in afterwards known after a reload.
+    void reloadReadsWhatWasAdded()
+    {
+        QTemporaryDir user;
+        QVERIFY(user.isValid());
+        QVERIFY(QFile::copy(kBroken + QStringLiteral("/KVBAD-IMPORT-MIB"), user.filePath(QStringLiteral("KVBAD-IMPORT-MIB"))));
+        kv::MibLibrary::SetFolders({user.path(), QStringLiteral(KV_BIN_DIR "/MIBS_BASE")});
+        kv::MibLibrary::Load();
+        const auto state = [](const QString& name) {
+            for (const kv::MibModuleState& s : kv::MibLibrary::Modules()) {
+                if (s.name == name)
+                    return s;
+            }
+            return kv::MibModuleState();
+        };
+        QCOMPARE(state(QStringLiteral("KVBAD-IMPORT-MIB")).kind, kv::MibModuleState::MissingImports);
+        QCOMPARE(state(QStringLiteral("KVBAD-IMPORT-MIB")).missing, QStringList{QStringLiteral("KV-ABSENT-MIB")});
+        QVERIFY(state(QStringLiteral("SNMPv2-TC")).loaded());
+        kv::MibObject o;
+        QVERIFY(!kv::MibLibrary::Find(QStringLiteral("kvPackets"), &o, nullptr));
+
+        QVERIFY(QFile::copy(kModules + QStringLiteral("/KVTEST-MIB"), user.filePath(QStringLiteral("KVTEST-MIB"))));
+        kv::MibLibrary::Reload();
+        QVERIFY(state(QStringLiteral("KVTEST-MIB")).loaded());
+        QVERIFY(kv::MibLibrary::Find(QStringLiteral("kvPackets"), &o, nullptr));
+        QCOMPARE(o.fullName(), QStringLiteral("KVTEST-MIB::kvPackets"));
+        QVERIFY(o.column);
+    }
+
 private:
     QTemporaryDir m_empty;
 };

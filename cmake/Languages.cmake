@@ -69,3 +69,16 @@ add_custom_target(kv_languages ALL
 if(TARGET kv52013)
   add_dependencies(kv52013 kv_languages)
 endif()
+
+# The SMI base modules (mibs/) go into MIBS_BASE beside the programs: a
+# folder of their own, read after the user's MIBS, so that a module the user
+# adds under the same name wins.  The build owns this folder.
+add_custom_target(kv_mibs ALL
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/mibs ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/MIBS_BASE
+  COMMENT "SMI base modules into MIBS_BASE"
+  VERBATIM)
+foreach(t kv52013 kv52013-cli)
+  if(TARGET ${t})
+    add_dependencies(${t} kv_mibs)
+  endif()
+endforeach()

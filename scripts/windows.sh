@@ -202,6 +202,8 @@ rm -rf "$STAGE" "$BUILD/$NAME.zip"
 mkdir -p "$STAGE/LANGUAGE"
 cp "$BUILD/bin/kv52013.exe" "$BUILD/bin/kv52013-cli.exe" "$BUILD/bin/Ethernet_Update.exe" "$STAGE/"
 cp "$ROOT"/languages/*.lng "$ROOT"/languages/*.bmp "$STAGE/LANGUAGE/"
+mkdir -p "$STAGE/MIBS_BASE" "$STAGE/MIBS"
+cp "$ROOT"/mibs/* "$STAGE/MIBS_BASE/"
 cp "$ROOT/scripts/windows-readme.txt" "$STAGE/README.txt"
 (cd "$BUILD" && zip -qr "$NAME.zip" "$NAME")
 say "archive: $BUILD/$NAME.zip"

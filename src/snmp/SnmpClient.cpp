@@ -11,6 +11,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include "snmp/MibLibrary.h"
 #include "snmp/SnmpSockets.h"
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
@@ -219,8 +220,9 @@ SnmpNextStep nextStep(const netsnmp_pdu* response)
 }
 
 // The library's start, once in the process and before its first session:
-// its settings, and the system's MIB files (the library's MIB folders, or
-// those MIBDIRS names), read here on the thread that sends the requests.
+// its settings, and the MIB files (the workspace's, the shipped SMI base,
+// then MIBDIRS or the system's), read here on the thread that sends the
+// requests.
 void startLibrary()
 {
     static bool started = false;
@@ -244,10 +246,7 @@ void startLibrary()
     netsnmp_register_loghandler(NETSNMP_LOGHANDLER_NONE, LOG_DEBUG);
     netsnmp_session first;
     snmp_sess_init(&first); // the library's own start
-#ifndef NETSNMP_DISABLE_MIB_LOADING
-    netsnmp_init_mib();
-    read_all_mibs();
-#endif
+    MibLibrary::Load();
 }
 
 class NetSnmpClient;

@@ -10,12 +10,13 @@ AppState::AppState(const QString& exeDir)
     MasterDir = ExeDir + QStringLiteral("/MASTER");
     ProjectsDir = ExeDir + QStringLiteral("/PROJECTS");
     LanguageDir = ExeDir + QStringLiteral("/LANGUAGE");
+    MibsDir = ExeDir + QStringLiteral("/MIBS");
     Set_Files();
 }
 
 void AppState::CreateWorkspace() const
 {
-    for (const QString& d : {MasterDir, ProjectsDir, LanguageDir}) {
+    for (const QString& d : {MasterDir, ProjectsDir, LanguageDir, MibsDir}) {
         if (!QDir(d).exists())
             QDir().mkdir(d);
     }

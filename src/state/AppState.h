@@ -19,7 +19,7 @@ public:
     // Sets the workspace paths from the executable's folder; creates nothing.
     explicit AppState(const QString& exeDir);
 
-    // Creates MASTER, PROJECTS and LANGUAGE where missing (failures ignored).
+    // Creates MASTER, PROJECTS, LANGUAGE and MIBS where missing (failures ignored).
     void CreateWorkspace() const;
 
     // Recomputes the document paths from ActiveProjectDir.
@@ -39,6 +39,7 @@ public:
     QString MasterDir;
     QString ProjectsDir;
     QString LanguageDir;
+    QString MibsDir; // the user's MIB files, read before the shipped SMI base
 
     // Open configuration
     QString ActiveProjectDir;

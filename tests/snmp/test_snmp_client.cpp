@@ -174,8 +174,13 @@ void TestSnmpClient::cliVerdicts()
             QCOMPARE(o.value(QStringLiteral("value")).toString(), QStringLiteral("72"));
             QCOMPARE(o.value(QStringLiteral("agent")).toString(), kAgent);
         }
-        if (o.value(QStringLiteral("row")).toInt() == 9)
-            QCOMPARE(o.value(QStringLiteral("value")).toString(), QStringLiteral("\"first\\nsecond: fits\\nthird\""));
+        if (o.value(QStringLiteral("row")).toInt() == 9) {
+            // Quoted unless a loaded module gives the object a display hint
+            // (the system's extend module on the shipped SMI base).
+            const QString value = o.value(QStringLiteral("value")).toString();
+            const QString text = QStringLiteral("first\\nsecond: fits\\nthird");
+            QVERIFY2(value == text || value == QLatin1Char('"') + text + QLatin1Char('"'), qPrintable(value));
+        }
     }
     QCOMPARE(verdicts, (QStringList{QStringLiteral("1:fits"), QStringLiteral("2:too-long"), QStringLiteral("3:wrong-type"),
                                     QStringLiteral("4:no-such-object"), QStringLiteral("5:no-answer"),
@@ -189,8 +194,9 @@ void TestSnmpClient::cliVerdicts()
     const CliRun plain = runCli({QStringLiteral("snmp-test"), dir.path(), QStringLiteral("--timeout"), QStringLiteral("300")});
     const QStringList lines = plain.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 8);
-    QVERIFY2(lines.last().startsWith(QStringLiteral("row 9 127.0.0.61 %1: fits (STRING \"first\\nsecond: fits\\nthird\", ")
-                                         .arg(QLatin1String(kMultiLine))),
+    const QString head = QStringLiteral("row 9 127.0.0.61 %1: fits (STRING ").arg(QLatin1String(kMultiLine));
+    QVERIFY2(lines.last().startsWith(head + QStringLiteral("\"first\\nsecond: fits\\nthird\", "))
+                 || lines.last().startsWith(head + QStringLiteral("first\\nsecond: fits\\nthird, ")),
              qPrintable(lines.last()));
 }
 

@@ -16,6 +16,7 @@ int CmdGsdml(const QStringList& args);
 int CmdTable(const QStringList& args);
 int CmdSnmpTest(const QStringList& args);
 int CmdMap(const QStringList& args);
+int CmdMib(const QStringList& args);
 
 // Small output helpers (UTF-8).
 void Out(const QString& text);  // stdout, adds a line end

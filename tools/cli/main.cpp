@@ -34,7 +34,10 @@ static void usage()
         "                                      read each enabled row once from its agent\n"
         "  map PROJECT_DIR [--json]            where the compiled rows lie in the PROFINET data areas\n"
         "                                      (exit 1: overlapping Get rows or a row past its area)\n"
-        "  map PROJECT_DIR --tags [-o FILE]    the PLC tag list as CSV"));
+        "  map PROJECT_DIR --tags [-o FILE]    the PLC tag list as CSV\n"
+        "  mib describe [--mibdir DIR]... NAME|OID [--json]\n"
+        "                                      a MIB object and the row it fills\n"
+        "  mib lint FILE...                    each MIB module's state (exit 1: one does not load)"));
 }
 
 int main(int argc, char* argv[])
@@ -63,6 +66,8 @@ int main(int argc, char* argv[])
         return CmdTable(args);
     if (cmd == QLatin1String("map"))
         return CmdMap(args);
+    if (cmd == QLatin1String("mib"))
+        return CmdMib(args);
     if (cmd == QLatin1String("snmp-test"))
         return CmdSnmpTest(args);
     usage();

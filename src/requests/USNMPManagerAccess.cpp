@@ -111,6 +111,14 @@ QStringListModel* listModel(QObject* parent, int column)
 
 } // namespace
 
+// The undo stack is a child: it clears itself, and says so, only after this
+// part of the dialog is gone, so it must not call back into it then.
+TFSNMPManagerAccess::~TFSNMPManagerAccess()
+{
+    if (m_undo)
+        m_undo->disconnect(this);
+}
+
 TFSNMPManagerAccess::TFSNMPManagerAccess(kv::AppState& state, kv::UiServices& services, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMaximizeButtonHint)
     , m_state(state)

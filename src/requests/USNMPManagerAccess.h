@@ -30,6 +30,7 @@ class TFSNMPManagerAccess : public QDialog {
     Q_OBJECT
 public:
     TFSNMPManagerAccess(kv::AppState& state, kv::UiServices& services, QWidget* parent = nullptr);
+    ~TFSNMPManagerAccess() override;
     void Set_Lang();
 
     // Loads the documents, then shows the dialog.  When a document exists but

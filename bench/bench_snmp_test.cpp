@@ -189,9 +189,6 @@ KV_BENCH(benchSnmpTest, "snmp test: 512 Get rows against a loopback agent, resul
     }
     const int count = ctx.quick ? 64 : kv::SnmpMaxRows;
     const QVector<kv::SnmpRequest> rows = getRows(agent.address, count);
-    QVector<int> numbers;
-    for (int i = 1; i <= count; ++i)
-        numbers << i;
 
     QTemporaryDir dir;
     kv::AppState state(dir.path());
@@ -199,32 +196,10 @@ KV_BENCH(benchSnmpTest, "snmp test: 512 Get rows against a loopback agent, resul
     std::vector<double> totals, longest;
     int notFitting = 0;
     for (int rep = 0; rep < ctx.repetitions(5); ++rep) {
-        TFSnmpTestResults window(state, *client);
-        window.show();
-        QApplication::processEvents();
-
-        GapMeter gaps;
-        QEventLoop loop;
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-            if (!window.running())
-                loop.quit();
-        });
-        poll.start(1);
-        gaps.start();
-        window.start(rows, numbers);
-        loop.exec();
-        const double total = gaps.stop();
-        totals.push_back(total);
-        longest.push_back(gaps.longestMs());
-
-        const auto* table = window.findChild<QTableView*>(QStringLiteral("ACG_Results"));
-        const QAbstractItemModel* model = table->model();
-        notFitting = count - model->rowCount();
-        for (int i = 0; i < model->rowCount(); ++i) {
-            if (model->index(i, 5).data().toString() != state.Text(1153))
-                ++notFitting;
-        }
+        const WindowRun r = runWindow(state, *client, rows);
+        totals.push_back(r.totalMs);
+        longest.push_back(r.longestGapMs);
+        notFitting = count - int(r.verdicts.count(state.Text(1153)));
     }
     const QString n = QString::number(count);
     ctx.report(QStringLiteral("test of %1 rows, total (median)").arg(n), BenchContext::median(totals), QStringLiteral("ms"));

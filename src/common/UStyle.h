@@ -17,6 +17,22 @@ void InstallApplicationLook();
 // Background colour and font of a window.
 void ApplyCommonLook(QWidget* window);
 
+// The shown window of type W among parent's direct children, or null.  A
+// window closed a moment ago may still wait for its deletion: only a shown
+// one counts.
+template <class W>
+W* ShownChildWindow(QWidget* parent)
+{
+    W* shown = nullptr;
+    if (parent) {
+        for (W* w : parent->findChildren<W*>(QString(), Qt::FindDirectChildrenOnly)) {
+            if (w->isVisible())
+                shown = w;
+        }
+    }
+    return shown;
+}
+
 // Heights of the title panel and the button panel every dialog shares.
 constexpr int TitlePanelHeight = 69;
 constexpr int ButtonPanelHeight = 40;

@@ -442,14 +442,7 @@ void DataMapStrips::setCurrent(int placement)
 TFDataMap* TFDataMap::showFor(kv::AppState& state, kv::UiServices& services, QWidget* parent,
                               const kv::SnmpTableModel* table, const std::function<void(int)>& showRow)
 {
-    TFDataMap* w = nullptr;
-    if (parent) {
-        // A window closed a moment ago may wait for its deletion: only a shown one counts.
-        for (TFDataMap* open : parent->findChildren<TFDataMap*>(QString(), Qt::FindDirectChildrenOnly)) {
-            if (open->isVisible())
-                w = open;
-        }
-    }
+    TFDataMap* w = kv::ShownChildWindow<TFDataMap>(parent);
     if (!w) {
         w = new TFDataMap(state, services, table, parent);
         w->setAttribute(Qt::WA_DeleteOnClose);

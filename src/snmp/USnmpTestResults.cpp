@@ -210,14 +210,7 @@ TFSnmpTestResults* TFSnmpTestResults::showFor(kv::AppState& state, kv::ISnmpClie
                                               const QVector<kv::SnmpRequest>& rows, const QVector<int>& numbers,
                                               const kv::SnmpTableLink& link)
 {
-    TFSnmpTestResults* w = nullptr;
-    if (parent) {
-        // A window closed a moment ago may wait for its deletion: only a shown one counts.
-        for (TFSnmpTestResults* open : parent->findChildren<TFSnmpTestResults*>(QString(), Qt::FindDirectChildrenOnly)) {
-            if (open->isVisible())
-                w = open;
-        }
-    }
+    TFSnmpTestResults* w = kv::ShownChildWindow<TFSnmpTestResults>(parent);
     if (!w) {
         w = new TFSnmpTestResults(state, client, parent);
         w->setAttribute(Qt::WA_DeleteOnClose);

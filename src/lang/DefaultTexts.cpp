@@ -385,6 +385,8 @@ constexpr DefaultEntry kDefaultTexts[] = {
     {1222, "The agent answers with an error: %1"},
     {1223, "No answer: not sent, as this agent answered none of its first requests within %1 ms, nor to their retries."},
     {1224, "Stopped: the agent answers with an error: %1"},
+    {1236, "%1 with SYNTAX %2"},
+    {1237, "%1 is %2, which no row can read."},
     {1246, "Data map"},
     {1247, "Where each enabled row puts its bytes in the converter's PROFINET data areas."},
     {1248, "Get rows: the area the converter sends to the controller, %1 bytes (PROFINET_NB_OUT; in the GSDML file the Input item, the controller's inputs)."},
@@ -402,6 +404,15 @@ constexpr DefaultEntry kDefaultTexts[] = {
     {1260, "Export tag list"},
     {1261, "Byte %1"},
     {1262, "past the area's end"},
+    {1290, "Fits today only: %1."},
+    {1291, "%1 fits in 1 byte today; %2 needs %3"},
+    {1292, "%1 fits in %2 bytes today; %3 needs %4"},
+    {1293, "a %1"},
+    {1294, "%1 bytes fit today; %2 may be %3 bytes long"},
+    {1295, "Name"},
+    {1296, "Type %1 cannot hold %2: its definition fills a row of Type %3."},
+    {1297, "Num Bytes %1 cannot hold every value of %2: it needs %3."},
+    {1298, "Mode Set on %1, which is %2: the agent will refuse to write it."},
 };
 
 // Entries that serve only controls and dialogs of the other fieldbus variants

@@ -26,6 +26,8 @@ const char* SnmpVerdictKey(SnmpVerdict verdict)
     switch (verdict) {
     case SnmpVerdict::Fits:
         return "fits";
+    case SnmpVerdict::FitsNow:
+        return "fits-now";
     case SnmpVerdict::WrongType:
         return "wrong-type";
     case SnmpVerdict::TooLong:
@@ -104,7 +106,18 @@ int UnsignedBytesNeeded(quint64 value)
     return n;
 }
 
-SnmpVerdict JudgeAnswer(const SnmpRequest& request, const SnmpAnswer& answer, int* needed)
+int SnmpTypeWidth(const QString& type)
+{
+    if (type == QLatin1String("Counter32") || type == QLatin1String("Gauge32") || type == QLatin1String("Unsigned32")
+        || type == QLatin1String("Timeticks") || type == QLatin1String("TimeTicks"))
+        return 4;
+    if (type == QLatin1String("Counter64"))
+        return 8;
+    return 0;
+}
+
+SnmpVerdict JudgeAnswer(const SnmpRequest& request, const SnmpAnswer& answer, int* needed,
+                        const SnmpObjectBounds& bounds, int* mayNeed)
 {
     if (answer.status == SnmpAnswer::NoSuchObject)
         return SnmpVerdict::NoSuchObject;
@@ -114,21 +127,29 @@ SnmpVerdict JudgeAnswer(const SnmpRequest& request, const SnmpAnswer& answer, in
         return SnmpVerdict::AgentError;
     const QString type = TrimCtl(request.Type);
     int bytes = 0;
-    if (type == QLatin1String("Int") && answer.isInteger)
+    int ahead = 0;
+    if (type == QLatin1String("Int") && answer.isInteger) {
         bytes = answer.isSigned ? SignedBytesNeeded(answer.integer) : UnsignedBytesNeeded(answer.unsignedValue);
-    else if (type == QLatin1String("String") && answer.type == QLatin1String("STRING"))
+        ahead = bounds.known && bounds.intBytes > 0 ? bounds.intBytes : SnmpTypeWidth(answer.type);
+    } else if (type == QLatin1String("String") && answer.type == QLatin1String("STRING")) {
         bytes = answer.octets;
-    else
+        ahead = bounds.known ? bounds.stringBytes : 0;
+    } else {
         return SnmpVerdict::WrongType;
+    }
     if (needed)
         *needed = bytes;
+    if (mayNeed)
+        *mayNeed = ahead;
     // A conversion changes the size of what is stored: nothing to compare.
     if (TrimCtl(request.ConvertFrom) != QLatin1String("None"))
         return SnmpVerdict::Fits;
     qint32 count = 0;
-    if (ToInt32(request.Number_Bytes, count) && bytes > count)
+    if (!ToInt32(request.Number_Bytes, count))
+        return SnmpVerdict::Fits;
+    if (bytes > count)
         return SnmpVerdict::TooLong;
-    return SnmpVerdict::Fits;
+    return ahead > count ? SnmpVerdict::FitsNow : SnmpVerdict::Fits;
 }
 
 QVector<int> EnabledContentRows(const QVector<SnmpRequest>& rows)

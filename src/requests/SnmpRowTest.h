@@ -9,7 +9,8 @@ namespace kv {
 // tested, and what an agent's answer means for the row.
 
 enum class SnmpVerdict {
-    Fits,         // answered, and the value fits the row
+    Fits,         // answered, and every value the object may take fits the row
+    FitsNow,      // answered, and today's value fits, but not every value the object may take
     WrongType,    // the value's type does not fit the row's Type
     TooLong,      // the value needs more bytes than the row's Num Bytes
     NoSuchObject, // the agent has no such object or instance
@@ -64,8 +65,26 @@ SnmpRowPlan PlanRowTest(const SnmpRequest& request, int row, const LangTable& la
 int SignedBytesNeeded(qint64 value);
 int UnsignedBytesNeeded(quint64 value);
 
+// What a loaded MIB module says about the object a row reads: filled by the
+// SNMP side, which reads the modules (see MibBoundsFor).
+struct SnmpObjectBounds {
+    bool known = false;  // a loaded module defines the object (a scalar or a table column)
+    QString name;        // MODULE::name, with the instance after a dot unless a scalar's .0
+    QString syntax;      // its syntax for the engineer: "Integer32 (0..100000)", "DisplayString (SIZE (0..32))"
+    int intBytes = 0;    // an integer: the bytes its whole range needs; 0 when no range is known
+    int stringBytes = 0; // a string: its largest SIZE, at most 255; 0 when no SIZE is known
+};
+
 // The verdict of an answer for the row (only for rows PlanRowTest sends).
-// *needed (when given) receives the bytes the value needs.
-SnmpVerdict JudgeAnswer(const SnmpRequest& request, const SnmpAnswer& answer, int* needed = nullptr);
+// *needed (when given) receives the bytes the value needs, *mayNeed the bytes
+// every value the object may take needs (0: unknown, today's value decides):
+// from bounds when a module knows the object, otherwise the width of the
+// answer's type (Counter32, Gauge32, Unsigned32, TimeTicks 4, Counter64 8).
+SnmpVerdict JudgeAnswer(const SnmpRequest& request, const SnmpAnswer& answer, int* needed = nullptr,
+                        const SnmpObjectBounds& bounds = SnmpObjectBounds(), int* mayNeed = nullptr);
+
+// The bytes an integer type of an answer always needs, as net-snmp names the
+// type ("Counter32", "Timeticks", ...); 0 for INTEGER and the other types.
+int SnmpTypeWidth(const QString& type);
 
 } // namespace kv

@@ -11,6 +11,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include "snmp/MibInstance.h"
 #include "snmp/MibLibrary.h"
 #include "snmp/SnmpSockets.h"
 #include <net-snmp/net-snmp-config.h>
@@ -325,21 +326,25 @@ public:
 
     QString objectName(const QString& text) override
     {
-        oid name[MAX_OID_LEN];
-        size_t length = 0;
-        if (!parseOid(text, name, &length))
-            return QString();
 #ifdef NETSNMP_DISABLE_MIB_LOADING
-        return QString();
+        Q_UNUSED(text) return QString();
 #else
         start();
-        char printed[1024];
-        const int n = snprint_objid(printed, sizeof printed, name, length);
-        if (n <= 0)
-            return QString();
-        const QString said = QString::fromUtf8(printed, n);
-        // A name only where a module knows the object (or a node above it).
-        return said.contains(QLatin1String("::")) ? said : QString();
+        // A name only where a module defines the object: every OID lies
+        // below some node of the SMI base, whose name says nothing.
+        MibObject object;
+        QString instance;
+        return FindMibInstance(text, &object, &instance) ? MibInstanceName(object, instance) : QString();
+#endif
+    }
+
+    SnmpObjectBounds objectBounds(const QString& text) override
+    {
+#ifdef NETSNMP_DISABLE_MIB_LOADING
+        Q_UNUSED(text) return {};
+#else
+        start();
+        return MibBoundsFor(text);
 #endif
     }
 

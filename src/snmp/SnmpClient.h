@@ -21,7 +21,7 @@ struct SnmpTarget {
 // One object of an agent, as a walk finds it.
 struct SnmpObject {
     QString oid;      // numeric, dotted
-    QString name;     // from the system's MIB files ("SNMPv2-MIB::sysDescr.0"), or empty
+    QString name;     // from the loaded MIB modules ("SNMPv2-MIB::sysDescr", "IF-MIB::ifDescr.2"), or empty
     SnmpAnswer value; // type and value (status Value)
 };
 
@@ -64,8 +64,14 @@ public:
     virtual quint64 send(const SnmpQuery& query, SnmpReplyHandler handler) = 0;
     // The request's handler is not called; an unknown or finished id is ignored.
     virtual void cancel(quint64 id) = 0;
-    // The name the system's MIB files give a numeric OID, or an empty text.
+    // The name the loaded MIB modules give the object of a numeric OID
+    // (MODULE::name, or MODULE::name.index), or an empty text.
     virtual QString objectName(const QString& oid)
+    {
+        Q_UNUSED(oid) return {};
+    }
+    // What the loaded MIB modules say about the object of a numeric OID.
+    virtual SnmpObjectBounds objectBounds(const QString& oid)
     {
         Q_UNUSED(oid) return {};
     }

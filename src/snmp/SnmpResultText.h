@@ -18,6 +18,10 @@ bool SnmpValueAnswered(SnmpVerdict verdict);
 // `Hex-STRING 41 0A`); empty when the agent gave no value.
 QString SnmpValueText(const SnmpAnswer& answer);
 
+// Why a row fits today only, as in "72 fits in 1 byte today; a Counter32
+// needs 4" (for a result of verdict FitsNow).
+QString SnmpFitsNowReason(const SnmpRowResult& result, const SnmpRequest& request, const LangTable& lang);
+
 // One sentence on what the outcome means for the row, with its details
 // (needed and allowed bytes, the row's Type and the agent's type, the
 // time-out); request is the tested row, timeoutMs the time-out of a try.

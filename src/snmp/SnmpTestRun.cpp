@@ -37,6 +37,7 @@ void SnmpTestRun::start(const QVector<SnmpRequest>& rows, const QVector<int>& nu
     for (int i = 0; i < rows.size(); ++i) {
         Row row;
         row.result.plan = PlanRowTest(rows[i], numbers.value(i, i + 1), lang);
+        row.result.object = m_client.objectBounds(row.result.plan.oid);
         if (row.result.plan.verdict != SnmpVerdict::Fits) {
             row.result.verdict = row.result.plan.verdict;
             settled << row.result;
@@ -117,7 +118,8 @@ void SnmpTestRun::pump(const QString& agent)
                 heard.silent = false;
             }
             row.result.answer = reply.answer;
-            row.result.verdict = JudgeAnswer(row.request, reply.answer, &row.result.needed);
+            row.result.verdict = JudgeAnswer(row.request, reply.answer, &row.result.needed, row.result.object,
+                                             &row.result.mayNeed);
             finish(row.result);
             pump(agent);
         });

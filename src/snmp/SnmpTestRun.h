@@ -16,6 +16,8 @@ struct SnmpRowResult {
     SnmpAnswer answer;       // when the row was sent
     SnmpVerdict verdict = SnmpVerdict::NotTestable;
     int needed = 0;          // bytes the value needs (answered rows)
+    int mayNeed = 0;         // bytes every value of the object needs (0: unknown)
+    SnmpObjectBounds object; // what the loaded MIB modules say about the row's object
     bool notAsked = false;   // NoAnswer without a request: its agent answered none of its first ones
 };
 

@@ -34,9 +34,10 @@ enum : int {
     TxtRowEdited = 1213,
     TxtWaiting = 1216,
     TxtNotTested = 1217,
+    TxtColumnName = 1295,
 };
 
-enum Column { ColRow, ColAgent, ColOid, ColValue, ColMs, ColVerdict, ColumnCount };
+enum Column { ColRow, ColAgent, ColOid, ColName, ColValue, ColMs, ColVerdict, ColumnCount };
 
 // Time the window spends on showing results before it lets other events
 // run: answers from a fast agent arrive faster than lines can be laid out.
@@ -109,6 +110,8 @@ public:
                 return QVariant();
             if (l.result.verdict == kv::SnmpVerdict::Fits)
                 return QColor(0, 110, 40);
+            if (l.result.verdict == kv::SnmpVerdict::FitsNow)
+                return QColor(170, 95, 0);
             if (l.result.verdict == kv::SnmpVerdict::NotTestable)
                 return QColor(110, 110, 110);
             return QColor(170, 20, 20);
@@ -187,6 +190,8 @@ private:
             return r.plan.agent;
         case ColOid:
             return r.plan.oid;
+        case ColName:
+            return r.object.name;
         case ColValue:
             return l.value;
         case ColMs:
@@ -226,6 +231,7 @@ TFSnmpTestResults* TFSnmpTestResults::showFor(kv::AppState& state, kv::ISnmpClie
 TFSnmpTestResults::TFSnmpTestResults(kv::AppState& state, kv::ISnmpClient& client, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMaximizeButtonHint)
     , m_state(state)
+    , m_client(client)
     , m_run(new kv::SnmpTestRun(client, InFlight, this))
     , m_model(new ResultModel(this))
 {
@@ -267,7 +273,7 @@ TFSnmpTestResults::TFSnmpTestResults(kv::AppState& state, kv::ISnmpClient& clien
     ACG_Results->verticalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     ACG_Results->horizontalHeader()->setStretchLastSection(true);
     ACG_Results->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    const int widths[ColumnCount] = {42, 100, 190, 190, 46, 300};
+    const int widths[ColumnCount] = {42, 100, 170, 170, 170, 46, 300};
     for (int c = 0; c < ColumnCount; ++c)
         ACG_Results->setColumnWidth(c, widths[c]);
     // A double click, or Enter from the keyboard.
@@ -312,7 +318,7 @@ TFSnmpTestResults::TFSnmpTestResults(kv::AppState& state, kv::ISnmpClient& clien
         parent->installEventFilter(this);
 
     setMinimumSize(600, 300);
-    resize(1000, 520);
+    resize(1160, 520);
     Set_Lang();
 }
 
@@ -346,8 +352,12 @@ void TFSnmpTestResults::Set_Lang()
     L_Stale->setText(T(TxtRowsStale));
     m_model->setEditedHint(T(TxtRowEdited));
     QStringList headers;
-    for (int c = 0; c < ColumnCount; ++c)
-        headers << T(TxtColumnRow + c);
+    for (int c = 0; c < ColumnCount; ++c) {
+        if (c == ColName)
+            headers << T(TxtColumnName);
+        else
+            headers << T(TxtColumnRow + c - (c > ColName ? 1 : 0));
+    }
     m_model->setHeaders(headers);
     for (ResultModel::Line& l : m_model->lines()) {
         if (l.state == ResultModel::Answered)
@@ -394,6 +404,7 @@ void TFSnmpTestResults::start(const QVector<kv::SnmpRequest>& rows, const QVecto
         setRow = setRow || kv::TrimCtl(rows[i].Mode) == QLatin1String("Set");
         ResultModel::Line line;
         line.result.plan = kv::PlanRowTest(rows[i], number, m_state.Lang);
+        line.result.object = m_client.objectBounds(line.result.plan.oid);
         line.verdict = m_state.Text(TxtWaiting);
         lines << line;
     }

@@ -79,6 +79,7 @@ private:
     void fitRowHeights();
 
     kv::AppState& m_state;
+    kv::ISnmpClient& m_client;
     kv::SnmpTestRun* m_run = nullptr;
     ResultModel* m_model = nullptr;
     QHash<int, kv::SnmpRequest> m_requests; // by table row

@@ -11,6 +11,7 @@ using kv::SnmpVerdict;
 Q_DECLARE_METATYPE(SnmpVerdict)
 Q_DECLARE_METATYPE(SnmpAnswer)
 Q_DECLARE_METATYPE(SnmpRequest)
+Q_DECLARE_METATYPE(kv::SnmpObjectBounds)
 
 namespace {
 
@@ -130,39 +131,73 @@ void TestSnmpRowTest::judge_data()
 {
     QTest::addColumn<SnmpRequest>("row");
     QTest::addColumn<SnmpAnswer>("answer");
+    QTest::addColumn<kv::SnmpObjectBounds>("bounds");
     QTest::addColumn<SnmpVerdict>("verdict");
     QTest::addColumn<int>("needed");
+    QTest::addColumn<int>("mayNeed");
     SnmpAnswer none;
     SnmpAnswer missing;
     missing.status = SnmpAnswer::NoSuchObject;
-    QTest::newRow("Timeticks in 4") << getRow("Int", "4") << integer("Timeticks", 4000000000LL) << SnmpVerdict::Fits << 4;
-    QTest::newRow("Counter32 in 2") << getRow("Int", "2") << integer("Counter32", 70000) << SnmpVerdict::TooLong << 3;
-    QTest::newRow("INTEGER 128 in 1") << getRow("Int", "1") << integer("INTEGER", 128) << SnmpVerdict::TooLong << 2;
-    QTest::newRow("Gauge32 128 in 1") << getRow("Int", "1") << integer("Gauge32", 128) << SnmpVerdict::Fits << 1;
-    QTest::newRow("INTEGER -1 in 1") << getRow("Int", "1") << integer("INTEGER", -1) << SnmpVerdict::Fits << 1;
-    QTest::newRow("converted: no size check") << getRow("Int", "1", "Float * 10") << integer("INTEGER", 100000)
-                                             << SnmpVerdict::Fits << 3;
-    QTest::newRow("string in 16") << getRow("String", "16") << string(16) << SnmpVerdict::Fits << 16;
-    QTest::newRow("string in 8") << getRow("String", "8") << string(12) << SnmpVerdict::TooLong << 12;
-    QTest::newRow("string for Int") << getRow("Int", "4") << string(3) << SnmpVerdict::WrongType << 0;
-    QTest::newRow("integer for String") << getRow("String", "4") << integer("INTEGER", 3) << SnmpVerdict::WrongType << 0;
+    const kv::SnmpObjectBounds unknown;
+    // What a module says: the bytes of the whole range, or the largest SIZE.
+    const auto mib = [](int intBytes, int stringBytes) {
+        kv::SnmpObjectBounds b;
+        b.known = true;
+        b.intBytes = intBytes;
+        b.stringBytes = stringBytes;
+        return b;
+    };
+    QTest::newRow("Timeticks in 4") << getRow("Int", "4") << integer("Timeticks", 4000000000LL) << unknown << SnmpVerdict::Fits << 4 << 4;
+    QTest::newRow("Counter32 in 2") << getRow("Int", "2") << integer("Counter32", 70000) << unknown << SnmpVerdict::TooLong << 3 << 4;
+    QTest::newRow("INTEGER 128 in 1") << getRow("Int", "1") << integer("INTEGER", 128) << unknown << SnmpVerdict::TooLong << 2 << 0;
+    QTest::newRow("INTEGER -1 in 1") << getRow("Int", "1") << integer("INTEGER", -1) << unknown << SnmpVerdict::Fits << 1 << 0;
+    QTest::newRow("converted: no size check") << getRow("Int", "1", "Float * 10") << integer("INTEGER", 100000) << unknown
+                                             << SnmpVerdict::Fits << 3 << 0;
+    QTest::newRow("string in 16") << getRow("String", "16") << string(16) << unknown << SnmpVerdict::Fits << 16 << 0;
+    QTest::newRow("string in 8") << getRow("String", "8") << string(12) << unknown << SnmpVerdict::TooLong << 12 << 0;
+    QTest::newRow("string for Int") << getRow("Int", "4") << string(3) << unknown << SnmpVerdict::WrongType << 0 << 0;
+    QTest::newRow("integer for String") << getRow("String", "4") << integer("INTEGER", 3) << unknown << SnmpVerdict::WrongType << 0 << 0;
     SnmpAnswer oid;
     oid.status = SnmpAnswer::Value;
     oid.type = QStringLiteral("OID");
-    QTest::newRow("OID for String") << getRow("String", "16") << oid << SnmpVerdict::WrongType << 0;
-    QTest::newRow("no such object") << getRow("Int", "4") << missing << SnmpVerdict::NoSuchObject << 0;
-    QTest::newRow("no answer") << getRow("Int", "4") << none << SnmpVerdict::NoAnswer << 0;
+    QTest::newRow("OID for String") << getRow("String", "16") << oid << unknown << SnmpVerdict::WrongType << 0 << 0;
+    QTest::newRow("no such object") << getRow("Int", "4") << missing << unknown << SnmpVerdict::NoSuchObject << 0 << 0;
+    QTest::newRow("no answer") << getRow("Int", "4") << none << unknown << SnmpVerdict::NoAnswer << 0 << 0;
+
+    // Today's value fits, but not every value the object may take.
+    QTest::newRow("Gauge32 128 in 1: a Gauge32 needs 4")
+        << getRow("Int", "1") << integer("Gauge32", 128) << unknown << SnmpVerdict::FitsNow << 1 << 4;
+    QTest::newRow("Counter64 5 in 4") << getRow("Int", "4") << integer("Counter64", 5) << unknown << SnmpVerdict::FitsNow << 1 << 8;
+    QTest::newRow("Counter64 in 8") << getRow("Int", "8") << integer("Counter64", 5) << unknown << SnmpVerdict::Fits << 1 << 8;
+    QTest::newRow("INTEGER 70 in 2, range of 4")
+        << getRow("Int", "2") << integer("INTEGER", 70) << mib(4, 0) << SnmpVerdict::FitsNow << 1 << 4;
+    QTest::newRow("Gauge32 in 1, range of 1: the module wins")
+        << getRow("Int", "1") << integer("Gauge32", 70) << mib(1, 0) << SnmpVerdict::Fits << 1 << 1;
+    QTest::newRow("INTEGER, module without range") << getRow("Int", "1") << integer("INTEGER", 70) << mib(0, 0)
+                                                   << SnmpVerdict::Fits << 1 << 0;
+    QTest::newRow("Counter32, module without range")
+        << getRow("Int", "1") << integer("Counter32", 70) << mib(0, 0) << SnmpVerdict::FitsNow << 1 << 4;
+    QTest::newRow("string of 3 in 8, SIZE 32") << getRow("String", "8") << string(3) << mib(0, 32) << SnmpVerdict::FitsNow << 3 << 32;
+    QTest::newRow("string of 3 in 32, SIZE 32") << getRow("String", "32") << string(3) << mib(0, 32) << SnmpVerdict::Fits << 3 << 32;
+    QTest::newRow("string too long, SIZE 32") << getRow("String", "8") << string(12) << mib(0, 32) << SnmpVerdict::TooLong << 12 << 32;
+    QTest::newRow("converted, range of 4") << getRow("Int", "1", "Float") << integer("INTEGER", 7) << mib(4, 0)
+                                           << SnmpVerdict::Fits << 1 << 4;
 }
 
 void TestSnmpRowTest::judge()
 {
     QFETCH(SnmpRequest, row);
     QFETCH(SnmpAnswer, answer);
+    QFETCH(kv::SnmpObjectBounds, bounds);
     QFETCH(SnmpVerdict, verdict);
     QFETCH(int, needed);
+    QFETCH(int, mayNeed);
     int bytes = 0;
-    QCOMPARE(kv::JudgeAnswer(row, answer, &bytes), verdict);
+    int ahead = -1;
+    QCOMPARE(kv::JudgeAnswer(row, answer, &bytes, bounds, &ahead), verdict);
     QCOMPARE(bytes, needed);
+    if (verdict != SnmpVerdict::NoAnswer && verdict != SnmpVerdict::NoSuchObject && verdict != SnmpVerdict::WrongType)
+        QCOMPARE(ahead, mayNeed);
 }
 
 QTEST_GUILESS_MAIN(TestSnmpRowTest)

@@ -41,6 +41,9 @@ struct FakeClient : kvtest::BlockingFake {
     std::atomic<int> out{0};
     QMutex mutex;
     QStringList versions; // "agent/version/community" of each request
+    QHash<QString, kv::SnmpObjectBounds> bounds; // what a loaded module says, by OID
+
+    kv::SnmpObjectBounds objectBounds(const QString& oid) override { return bounds.value(oid); }
 
     SnmpAnswer get(const kv::SnmpTarget& target, const QString& oid) override
     {
@@ -148,7 +151,10 @@ struct ResultsFixture {
     }
 };
 
-enum { ColRow, ColAgent, ColOid, ColValue, ColMs, ColVerdict };
+enum { ColRow, ColAgent, ColOid, ColName, ColValue, ColMs, ColVerdict };
+
+// An object a loaded module defines (FakeClient::bounds).
+const QString kLevel = QStringLiteral("1.3.6.1.4.1.64999.1.1.0");
 
 const QString kWaiting = QStringLiteral("Waiting for an answer...");
 const QString kNotTested = QStringLiteral("Not tested: the test was cancelled.");
@@ -180,6 +186,14 @@ void TestSnmpResults::verdicts_data()
     const QString oid = QStringLiteral("1.3.6.1.2.1.1.7.0");
     QTest::newRow("fits") << row(oid, "Int", "1") << integer("INTEGER", 72) << QStringLiteral("INTEGER 72")
                           << QStringLiteral("Answered, and the value fits the row.") << true;
+    QTest::newRow("fits today only")
+        << row(oid, "Int", "1") << integer("Counter32", 72) << QStringLiteral("Counter32 72")
+        << QStringLiteral("Fits today only: 72 fits in 1 byte today; a Counter32 needs 4.") << true;
+    QTest::newRow("fits today only, by its module")
+        << row(kLevel, "Int", "2") << integer("INTEGER", 70) << QStringLiteral("INTEGER 70")
+        << QStringLiteral("Fits today only: 70 fits in 2 bytes today; KV-TEST-MIB::kvLevel with SYNTAX Integer32 "
+                          "(0..100000) needs 4.")
+        << true;
     QTest::newRow("integer needs two bytes")
         << row(oid, "Int", "1") << integer("INTEGER", -129) << QStringLiteral("INTEGER -129")
         << QStringLiteral("Too long: the value needs 2 bytes, but Num Bytes allows 1; it would be cut.") << true;
@@ -228,6 +242,12 @@ void TestSnmpResults::verdicts()
 
     ResultsFixture f;
     f.client.answers.insert(request.OID, answer);
+    kv::SnmpObjectBounds level;
+    level.known = true;
+    level.name = QStringLiteral("KV-TEST-MIB::kvLevel");
+    level.syntax = QStringLiteral("Integer32 (0..100000)");
+    level.intBytes = 4;
+    f.client.bounds.insert(kLevel, level);
     f.client.delayMs = 3;
     f.run({request}, {7});
     QCOMPARE(f.client.calls.load(), sent ? 1 : 0);
@@ -235,6 +255,8 @@ void TestSnmpResults::verdicts()
     QCOMPARE(f.cell(0, ColRow), QStringLiteral("7"));
     QCOMPARE(f.cell(0, ColAgent), QStringLiteral("127.0.0.9"));
     QCOMPARE(f.cell(0, ColOid), request.OID);
+    // The name where a loaded module defines the object.
+    QCOMPARE(f.cell(0, ColName), request.OID == kLevel ? level.name : QString());
     QCOMPARE(f.cell(0, ColValue), value);
     QCOMPARE(f.cell(0, ColMs), sent ? QStringLiteral("3") : QString());
     QCOMPARE(f.cell(0, ColVerdict), verdict);
@@ -242,6 +264,9 @@ void TestSnmpResults::verdicts()
     const QModelIndex v = f.table()->model()->index(0, ColVerdict);
     QVERIFY(f.table()->rowHeight(0) >= f.table()->sizeHintForIndex(v).height());
     QCOMPARE(f.label("L_Count"), QStringLiteral("1 of 1 rows tested"));
+    // A row that fits today only counts among those that do not fit.
+    if (verdict.startsWith(QLatin1String("Fits today only")))
+        QCOMPARE(f.label("L_Summary"), QStringLiteral("0 fit, 1 do not, 0 cannot be tested."));
     QCOMPARE(f.window->findChild<QLabel*>(QStringLiteral("L_SetNote"))->isVisible(),
              request.Mode == QLatin1String("Set"));
 }

@@ -6,12 +6,17 @@
 #include "commparams/ProfinetName.h"
 #include "requests/SnmpRequests.h"
 #include "lang/LangTable.h"
+#include "snmp/MibInstance.h"
+#include "snmp/MibLibrary.h"
 
 #include <QDir>
 #include <QFileInfo>
 
-// `check PROJECT_DIR`: each document of the configuration is loaded the way
-// its editor loads it and run through the editor's data check.
+// `check [--mibdir DIR]... PROJECT_DIR`: each document of the configuration
+// is loaded the way its editor loads it and run through the editor's data
+// check.  Rows whose object a loaded MIB module defines are held against
+// its definition (the workspace's MIBS, the shipped base, and the folders
+// given, which win).
 
 namespace {
 
@@ -86,6 +91,15 @@ CheckStatus checkSnmpManager(const QString& path, const QString& fileName, const
                 Err(QStringLiteral("warning: %1: row %2: %3").arg(fileName).arg(i + 1).arg(lang.Get(hint)));
         }
     }
+    // Rows a loaded MIB module says cannot hold their object, or cannot
+    // write it.
+    for (int i = 0; i < table.rows.size(); ++i) {
+        const kv::SnmpRequest& row = table.rows.at(i);
+        if (!kv::RowIsCompiled(row.Enable))
+            continue;
+        for (const QString& problem : kv::MibRowProblems(row, lang))
+            Err(QStringLiteral("warning: %1: row %2: %3").arg(fileName).arg(i + 1).arg(problem));
+    }
     // Where the compiled rows lie: bytes two Get rows both write, or bytes
     // past an area's end.  ParGen.xml's own check reports it when it cannot
     // be read.
@@ -113,11 +127,24 @@ const DocumentCheck kDocuments[] = {
 
 int CmdCheck(const QStringList& args)
 {
-    if (args.size() != 1 || args.constFirst().startsWith(QLatin1Char('-'))) {
-        Err(QStringLiteral("usage: kv52013-cli check PROJECT_DIR"));
+    const QString usage = QStringLiteral("usage: kv52013-cli check [--mibdir DIR]... PROJECT_DIR");
+    QStringList mibDirs; // win over the workspace's MIBS and the shipped base
+    QString dir;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--mibdir") && i + 1 < args.size()) {
+            mibDirs.append(args[++i]);
+        } else if (dir.isEmpty() && !args[i].startsWith(QLatin1Char('-'))) {
+            dir = args[i];
+        } else {
+            Err(usage);
+            return Unreadable;
+        }
+    }
+    if (dir.isEmpty()) {
+        Err(usage);
         return Unreadable;
     }
-    const QString dir = args.constFirst();
+    kv::MibLibrary::SetFolders(mibDirs + kv::MibLibrary::Folders());
     if (!QFileInfo(dir).isDir()) {
         Err(QStringLiteral("check: %1: not a directory").arg(QDir::toNativeSeparators(dir)));
         return Unreadable;

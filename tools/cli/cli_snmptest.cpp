@@ -3,6 +3,7 @@
 #include "common/NumberRule.h"
 #include "requests/SnmpRequests.h"
 #include "lang/LangTable.h"
+#include "snmp/MibLibrary.h"
 #include "snmp/SnmpResultText.h"
 #include "snmp/SnmpTestRun.h"
 
@@ -14,14 +15,17 @@
 
 #include <algorithm>
 
-// `snmp-test PROJECT_DIR [--rows FROM-TO] [--timeout MS] [--json]`: each
-// enabled row of the table's content read once from its agent, one line per
-// row in row order.  Exit status: 0 every tested row answered and fits, 1
+// `snmp-test PROJECT_DIR [--rows FROM-TO] [--timeout MS] [--mibdir DIR]... [--json]`:
+// each enabled row of the table's content read once from its agent, one
+// line per row in row order.  A row fits when its Num Bytes holds every
+// value its object may take (by its MIB module: the workspace's MIBS, the
+// shipped base, and the folders given, which win), not only today's.  Exit status: 0 every tested row answered and fits, 1
 // some did not, 2 the test could not run.
 
 namespace {
 
-const QString kUsage = QStringLiteral("usage: kv52013-cli snmp-test PROJECT_DIR [--rows FROM-TO] [--timeout MS] [--json]");
+const QString kUsage = QStringLiteral(
+    "usage: kv52013-cli snmp-test PROJECT_DIR [--rows FROM-TO] [--timeout MS] [--mibdir DIR]... [--json]");
 
 // Control characters as escapes: a row's line stays one line whatever its
 // agent, OID or reason hold.
@@ -37,16 +41,21 @@ QString oneLine(const QString& text)
     return out;
 }
 
-QString line(const kv::SnmpRowResult& r, bool json)
+QString line(const kv::SnmpRowResult& r, const kv::SnmpRequest& request, const kv::LangTable& lang, bool json)
 {
     const QString verdict = QString::fromLatin1(kv::SnmpVerdictKey(r.verdict));
-    // Why a row was not sent, or which error the agent answered with.
-    const QString reason = r.verdict == kv::SnmpVerdict::AgentError ? r.answer.error : r.plan.reason;
+    // Why a row was not sent, which error the agent answered with, or why
+    // today's value is not enough.
+    const QString reason = r.verdict == kv::SnmpVerdict::AgentError ? r.answer.error
+        : r.verdict == kv::SnmpVerdict::FitsNow                     ? kv::SnmpFitsNowReason(r, request, lang)
+                                                                    : r.plan.reason;
     if (json) {
         QJsonObject o;
         o.insert(QStringLiteral("row"), r.plan.row);
         o.insert(QStringLiteral("agent"), r.plan.agent);
         o.insert(QStringLiteral("oid"), r.plan.oid);
+        if (!r.object.name.isEmpty())
+            o.insert(QStringLiteral("name"), r.object.name);
         o.insert(QStringLiteral("verdict"), verdict);
         if (kv::SnmpValueAnswered(r.verdict)) {
             o.insert(QStringLiteral("type"), r.answer.hex ? QStringLiteral("Hex-STRING") : r.answer.type);
@@ -74,10 +83,13 @@ int CmdSnmpTest(const QStringList& args)
     QString dir;
     int from = 1, to = kv::SnmpMaxRows, timeout = 1000;
     bool json = false;
+    QStringList mibDirs;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args.at(i);
         if (a == QLatin1String("--json")) {
             json = true;
+        } else if (a == QLatin1String("--mibdir") && i + 1 < args.size()) {
+            mibDirs.append(args.at(++i));
         } else if (a == QLatin1String("--rows") && i + 1 < args.size()) {
             const QStringList range = args.at(++i).split(QLatin1Char('-'));
             qint32 f = 0, t = 0;
@@ -115,6 +127,7 @@ int CmdSnmpTest(const QStringList& args)
         Err(QStringLiteral("snmp-test: ") + load.message);
         return 2;
     }
+    kv::MibLibrary::SetFolders(mibDirs + kv::MibLibrary::Folders());
     const std::unique_ptr<kv::ISnmpClient> client = kv::MakeSnmpClient();
     QString why;
     if (!client->available(&why)) {
@@ -143,7 +156,8 @@ int CmdSnmpTest(const QStringList& args)
               [](const kv::SnmpRowResult& a, const kv::SnmpRowResult& b) { return a.plan.row < b.plan.row; });
     int status = 0;
     for (const kv::SnmpRowResult& r : results) {
-        Out(line(r, json));
+        Out(line(r, table.rows[r.plan.row - 1], lang, json));
+        // A row that fits today only does not fit.
         if (r.verdict != kv::SnmpVerdict::Fits && r.verdict != kv::SnmpVerdict::NotTestable)
             status = 1;
     }

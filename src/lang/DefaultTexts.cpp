@@ -402,6 +402,16 @@ constexpr DefaultEntry kDefaultTexts[] = {
     {1260, "Export tag list"},
     {1261, "Byte %1"},
     {1262, "past the area's end"},
+    {1263, "MIB Library..."},
+    {1264, "File"},
+    {1265, "State"},
+    {1266, "loaded"},
+    {1267, "missing imports: %1"},
+    {1268, "Add files..."},
+    {1269, "Remove"},
+    {1270, "%1 is already in the MIBS folder, in %2. Replace it with %3?"},
+    {1271, "Delete the files of %1 from the MIBS folder?"},
+    {1272, "%1 is not a MIB module: there is no \"NAME DEFINITIONS ::= BEGIN\" near its start. It was not copied."},
 };
 
 // Entries that serve only controls and dialogs of the other fieldbus variants

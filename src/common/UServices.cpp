@@ -104,6 +104,17 @@ QString QtFileDialogs::getSaveFileName(QWidget* parent, const QString& caption, 
     return dlg.selectedFiles().constFirst();
 }
 
+QStringList QtFileDialogs::getOpenFileNames(QWidget* parent, const QString& caption, const QString& dir,
+                                            const QString& filter)
+{
+    QFileDialog dlg(parent, caption, dir, filter);
+    dlg.setAcceptMode(QFileDialog::AcceptOpen);
+    dlg.setFileMode(QFileDialog::ExistingFiles);
+    if (dlg.exec() != QDialog::Accepted)
+        return QStringList();
+    return dlg.selectedFiles();
+}
+
 QString QtFileDialogs::getOpenFileName(QWidget* parent, const QString& caption, const QString& dir,
                                        const QString& filter)
 {

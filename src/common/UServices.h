@@ -52,6 +52,13 @@ public:
                                     const QString& filter, const QString& proposedName) = 0;
     virtual QString getOpenFileName(QWidget* parent, const QString& caption, const QString& dir,
                                     const QString& filter) = 0;
+    // Several existing files at once; an empty list on cancel.
+    virtual QStringList getOpenFileNames(QWidget* parent, const QString& caption, const QString& dir,
+                                         const QString& filter)
+    {
+        const QString one = getOpenFileName(parent, caption, dir, filter);
+        return one.isEmpty() ? QStringList() : QStringList{one};
+    }
 };
 
 // Opens an address with the desktop's default handler.
@@ -112,6 +119,8 @@ public:
                             const QString& filter, const QString& proposedName) override;
     QString getOpenFileName(QWidget* parent, const QString& caption, const QString& dir,
                             const QString& filter) override;
+    QStringList getOpenFileNames(QWidget* parent, const QString& caption, const QString& dir,
+                                 const QString& filter) override;
 };
 
 // Returns a fixed answer and records the call.
@@ -120,25 +129,34 @@ public:
     QString getSaveFileName(QWidget*, const QString& caption, const QString& dir, const QString& filter,
                             const QString& proposedName) override
     {
-        lastCaption = caption;
-        lastDir = dir;
-        lastFilter = filter;
+        record(caption, dir, filter);
         lastProposedName = proposedName;
-        ++calls;
         return answer;
     }
     QString getOpenFileName(QWidget*, const QString& caption, const QString& dir, const QString& filter) override
+    {
+        record(caption, dir, filter);
+        return openAnswer;
+    }
+    QStringList getOpenFileNames(QWidget*, const QString& caption, const QString& dir, const QString& filter) override
+    {
+        record(caption, dir, filter);
+        return openAnswers;
+    }
+    QString answer;          // of the save dialog
+    QString openAnswer;      // of the open dialog
+    QStringList openAnswers; // of the open dialog for several files
+    QString lastCaption, lastDir, lastFilter, lastProposedName;
+    int calls = 0;
+
+private:
+    void record(const QString& caption, const QString& dir, const QString& filter)
     {
         lastCaption = caption;
         lastDir = dir;
         lastFilter = filter;
         ++calls;
-        return openAnswer;
     }
-    QString answer;     // of the save dialog
-    QString openAnswer; // of the open dialog
-    QString lastCaption, lastDir, lastFilter, lastProposedName;
-    int calls = 0;
 };
 
 class DesktopUrlOpener : public IUrlOpener {

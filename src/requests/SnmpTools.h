@@ -12,6 +12,8 @@ class QWidget;
 
 namespace kv {
 
+struct UiServices;
+
 // What a test's results keep of the table their rows came from.
 struct SnmpTableLink {
     // Shows table row `row` (1..512) in the grid the rows came from.
@@ -37,6 +39,9 @@ public:
     // Lets the engineer walk the agent of row `number` and choose an object:
     // its numeric OID, or an empty text when none was chosen.
     virtual QString browse(QWidget* parent, const SnmpRequest& row, int number) = 0;
+    // Shows the MIB library's window over parent (modeless), or brings the
+    // one already open to the front.
+    virtual void showMibLibrary(QWidget* parent, UiServices& services) = 0;
 };
 
 } // namespace kv

@@ -71,6 +71,7 @@ enum : int {
     TxtTestRequests = 1138,
     TxtBrowseAgent = 1139,
     TxtDataMap = 1246,
+    TxtMibLibrary = 1263,
 };
 
 constexpr int kClientWidth = 1230;
@@ -289,6 +290,8 @@ void TFSNMPManagerAccess::createActions()
     m_actTest = action("Act_TestRequests", {QKeySequence(Qt::CTRL | Qt::Key_T)}, &TFSNMPManagerAccess::TestRequests);
     m_actBrowse = action("Act_BrowseAgent", {QKeySequence(Qt::CTRL | Qt::Key_B)}, &TFSNMPManagerAccess::BrowseAgent);
     m_actDataMap = action("Act_DataMap", {QKeySequence(Qt::CTRL | Qt::Key_M)}, &TFSNMPManagerAccess::ShowDataMap);
+    m_actMibLibrary = action("Act_MibLibrary", {QKeySequence(Qt::CTRL | Qt::Key_L)}, &TFSNMPManagerAccess::ShowMibLibrary);
+    m_actMibLibrary->setEnabled(m_services.snmp != nullptr);
     updateNetworkActions();
     m_actUndo->setEnabled(false);
     m_actRedo->setEnabled(false);
@@ -309,6 +312,8 @@ void TFSNMPManagerAccess::createActions()
     m_menu->addAction(m_actTest);
     m_menu->addAction(m_actBrowse);
     m_menu->addAction(m_actDataMap);
+    m_menu->addSeparator();
+    m_menu->addAction(m_actMibLibrary);
     m_menu->setToolTipsVisible(true);
 
     ACG_SNMP->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -382,6 +387,13 @@ void TFSNMPManagerAccess::ShowDataMap()
     commitOpenEditor();
     TFDataMap::showFor(m_state, m_services, this, m_model,
                        [this](int row) { showCells(row, kv::ColEnable, row, kv::SnmpFieldCount); });
+}
+
+void TFSNMPManagerAccess::ShowMibLibrary()
+{
+    commitOpenEditor();
+    if (m_services.snmp)
+        m_services.snmp->showMibLibrary(this, m_services);
 }
 
 void TFSNMPManagerAccess::undoOnce()
@@ -607,6 +619,7 @@ void TFSNMPManagerAccess::Set_Lang()
     m_actTest->setText(T(TxtTestRequests));
     m_actBrowse->setText(T(TxtBrowseAgent));
     m_actDataMap->setText(T(TxtDataMap));
+    m_actMibLibrary->setText(T(TxtMibLibrary));
 
     QStringList captions;
     m_hintSnmp.clear();

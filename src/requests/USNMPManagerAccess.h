@@ -68,6 +68,8 @@ public:
     void BrowseAgent();
     // Opens the data map of the table beside the grid (or brings it to the front).
     void ShowDataMap();
+    // Opens the MIB library's window beside the grid (or brings it to the front).
+    void ShowMibLibrary();
     // Table rows (1..512) that TestRequests takes now.
     QVector<int> rowsToTest() const;
     QUndoStack* undoStack() const { return m_undo; }
@@ -140,6 +142,7 @@ private:
     QAction* m_actTest = nullptr;
     QAction* m_actBrowse = nullptr;
     QAction* m_actDataMap = nullptr;
+    QAction* m_actMibLibrary = nullptr;
 
     QStringList m_hintSnmp;
     QString m_cornerText;

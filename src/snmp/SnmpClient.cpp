@@ -73,6 +73,8 @@ QString oneLine(const QString& printed)
 
 // The value as the library prints it (MIB hints and enumerations included),
 // split into its type word and the rest: "Hex-STRING: 01 0A", "STRING: \"abc\"".
+// The MIB tree is looked up afresh for each answer and nothing of it is
+// kept: the MIB library window may read the modules again between answers.
 void printValue(const netsnmp_variable_list* var, SnmpAnswer& a)
 {
     netsnmp_variable_list shown = *var; // only the first bytes of a long value

@@ -1,5 +1,6 @@
 #include "snmp/USnmpTools.h"
 
+#include "snmp/UMibTree.h"
 #include "snmp/USnmpBrowser.h"
 #include "snmp/USnmpTestResults.h"
 
@@ -25,6 +26,11 @@ void SnmpWindows::testRows(QWidget* parent, const QVector<SnmpRequest>& rows, co
 QString SnmpWindows::browse(QWidget* parent, const SnmpRequest& row, int number)
 {
     return TFSnmpBrowser::choose(m_state, m_client, parent, row, number);
+}
+
+void SnmpWindows::showMibTree(QWidget* parent, ISnmpRowSink* sink)
+{
+    TFMibTree::showFor(m_state, parent, sink);
 }
 
 } // namespace kv

@@ -14,6 +14,7 @@ public:
     void testRows(QWidget* parent, const QVector<SnmpRequest>& rows, const QVector<int>& numbers,
                   const SnmpTableLink& link) override;
     QString browse(QWidget* parent, const SnmpRequest& row, int number) override;
+    void showMibTree(QWidget* parent, ISnmpRowSink* sink) override;
 
 private:
     AppState& m_state;

@@ -415,7 +415,7 @@ constexpr DefaultEntry kDefaultTexts[] = {
     {1262, "past the area's end"},
     {1273, "MIB Tree..."},
     {1274, "MIB Tree"},
-    {1275, "The objects of the loaded MIB modules. Choose scalars or table columns and add them to the request table from its current row on."},
+    {1275, "The objects of the loaded MIB modules: choose scalars or table columns to add to the request table."},
     {1276, "Search names, OIDs and descriptions"},
     {1277, "Add to table"},
     {1278, "Fills rows of the request table from its current row on with the chosen scalars and table columns, as one step of undo."},

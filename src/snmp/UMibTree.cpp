@@ -390,6 +390,7 @@ TFMibTree::TFMibTree(kv::AppState& state, kv::ISnmpRowSink* sink, QWidget* paren
     connect(Btn_Add, &QPushButton::clicked, this, &TFMibTree::Btn_AddClick);
     connect(Btn_Close, &QPushButton::clicked, this, &QDialog::close);
 
+    setMinimumHeight(400);
     resize(940, 580);
     Set_Lang();
     E_Search->setFocus();
@@ -403,7 +404,10 @@ void TFMibTree::Set_Lang()
     setWindowTitle(T(TxtCaption));
     L_SW_Desc->setText(T(TxtDescription));
     L_SW_Desc->adjustSize();
+    // The description is one line: the window is never narrower.
+    setMinimumWidth(std::max(560, L_SW_Desc->x() + L_SW_Desc->width() + 16));
     E_Search->setPlaceholderText(T(TxtSearch));
+    E_Search->setMinimumWidth(E_Search->fontMetrics().horizontalAdvance(E_Search->placeholderText()) + 40);
     L_OidCaption->setText(T(TxtOid));
     L_SyntaxCaption->setText(T(TxtSyntax));
     L_AccessCaption->setText(T(TxtAccess));
@@ -414,6 +418,9 @@ void TFMibTree::Set_Lang()
     L_Index->setText(T(TxtIndex));
     E_Index->setToolTip(T(HintIndex));
     Btn_Close->setText(T(TxtClose));
+    // Room for the glyph beside the caption, in every language.
+    for (QPushButton* b : {Btn_Add, Btn_Close})
+        b->setMinimumWidth(std::max(110, b->fontMetrics().horizontalAdvance(b->text()) + 56));
     updateAddButton();
     showCount();
     currentChanged();

@@ -13,6 +13,7 @@
 #include "snmp/MibLibrary.h"
 #include "snmp/UMibTree.h"
 #include "snmp/USnmpTools.h"
+#include "lang/Language.h"
 #include "state/AppState.h"
 
 #include <QLabel>
@@ -134,6 +135,8 @@ private slots:
     void addRefusedWhole_data();
     void addRefusedWhole();
     void indexMustBeAnOid();
+    void captionsFit_data();
+    void captionsFit();
 
 private:
     QTemporaryDir m_empty;
@@ -318,6 +321,51 @@ void TestMibTree::indexMustBeAnOid()
     clickAdd(w);
     QCOMPARE(f.rows().at(0).OID, kOutletName + QStringLiteral(".12.0"));
     QCOMPARE(f.rows().at(0).Mnemonic, QStringLiteral("kvtOutletName.12.0"));
+}
+
+void TestMibTree::captionsFit_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::newRow("English") << QString();
+    QTest::newRow("German") << QStringLiteral("Deutsch.lng");
+}
+
+// Every caption whole, as the window opens and at its narrowest, an object
+// with a long definition chosen.
+void TestMibTree::captionsFit()
+{
+    QFETCH(QString, language);
+    QTemporaryDir dir;
+    kv::AppState state(dir.path());
+    if (!language.isEmpty()) {
+        QString version;
+        kv::ReadLanguageFile(QStringLiteral(KV_SOURCE_DIR "/languages/") + language, state.Lang, version);
+    }
+    TFMibTree w(state, nullptr);
+    w.refreshTree();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(w.selectOid(kPower));
+    QTest::qWait(50);
+    const QString out = qEnvironmentVariable("KV_GRAB_DIR");
+    const auto captionsWhole = [&w] {
+        for (const QPushButton* b : w.findChildren<QPushButton*>())
+            QVERIFY2(b->sizeHint().width() <= b->width(), qPrintable(b->text()));
+        for (const QLabel* l : w.findChildren<QLabel*>()) {
+            if (l->wordWrap() || l->text().isEmpty())
+                continue;
+            QVERIFY2(l->sizeHint().width() <= l->width(), qPrintable(l->text()));
+            QVERIFY2(l->mapTo(&w, QPoint(l->sizeHint().width(), 0)).x() <= w.width(), qPrintable(l->text()));
+        }
+    };
+    captionsWhole();
+    if (!out.isEmpty())
+        w.grab().save(out + QStringLiteral("/mib_tree_") + QString::fromLatin1(QTest::currentDataTag()) + QStringLiteral(".png"));
+    w.resize(w.minimumSize());
+    QTest::qWait(50);
+    captionsWhole();
+    if (!out.isEmpty())
+        w.grab().save(out + QStringLiteral("/mib_tree_narrow_") + QString::fromLatin1(QTest::currentDataTag()) + QStringLiteral(".png"));
 }
 
 QTEST_MAIN(TestMibTree)

@@ -5,6 +5,7 @@
 
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QEvent>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -390,6 +391,9 @@ TFMibTree::TFMibTree(kv::AppState& state, kv::ISnmpRowSink* sink, QWidget* paren
     connect(Btn_Add, &QPushButton::clicked, this, &TFMibTree::Btn_AddClick);
     connect(Btn_Close, &QPushButton::clicked, this, &QDialog::close);
 
+    // The window belongs to the showing of the table it fills.
+    if (parent)
+        parent->installEventFilter(this);
     setMinimumHeight(400);
     resize(940, 580);
     Set_Lang();
@@ -434,6 +438,25 @@ void TFMibTree::changeEvent(QEvent* event)
         refreshTree();
     else if (event->type() == QEvent::LanguageChange)
         Set_Lang();
+}
+
+void TFMibTree::reject()
+{
+    // Esc closes like the title bar's button, and the window is deleted.
+    close();
+}
+
+void TFMibTree::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+}
+
+bool TFMibTree::eventFilter(QObject* watched, QEvent* event)
+{
+    // Not when the window system hides it (minimised): only when it closes.
+    if (watched == parentWidget() && event->type() == QEvent::Hide && !event->spontaneous())
+        close();
+    return QDialog::eventFilter(watched, event);
 }
 
 void TFMibTree::refreshTree()

@@ -48,9 +48,12 @@ public:
     QStringList shownOids() const;
     // Fills rows with the chosen objects through the sink.
     void Btn_AddClick();
+    void reject() override;
 
 protected:
     void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void currentChanged();

@@ -135,6 +135,7 @@ private slots:
     void addRefusedWhole_data();
     void addRefusedWhole();
     void indexMustBeAnOid();
+    void followsAReload();
     void captionsFit_data();
     void captionsFit();
 
@@ -257,6 +258,11 @@ void TestMibTree::addFillsRowsAsOneStep()
     QTest::keySequence(f.grid, QKeySequence(Qt::CTRL | Qt::Key_Y));
     QTest::qWait(20);
     QCOMPARE(f.rows(), after);
+
+    // The window belongs to this showing of the table: gone with it.
+    QPointer<TFMibTree> tree(w);
+    f.dialog->reject();
+    QTRY_VERIFY(tree.isNull());
 }
 
 // Nothing is half added: not past row 512, and not over a request the
@@ -321,6 +327,33 @@ void TestMibTree::indexMustBeAnOid()
     clickAdd(w);
     QCOMPARE(f.rows().at(0).OID, kOutletName + QStringLiteral(".12.0"));
     QCOMPARE(f.rows().at(0).Mnemonic, QStringLiteral("kvtOutletName.12.0"));
+}
+
+// The library read again while the window is open (a module added in the
+// library window): the window takes the new tree when it comes to the
+// front, keeps the chosen object, and shows definitions from the new read.
+void TestMibTree::followsAReload()
+{
+    TFMibTree w(m_state, nullptr);
+    w.refreshTree();
+    w.show();
+    QVERIFY(w.selectOid(kOutletName));
+    const QString kvtest = QStringLiteral("1.3.6.1.4.1.64999.1.2"); // KVTEST-MIB::kvSmall
+    QVERIFY(!w.shownOids().contains(kvtest));
+    kv::MibLibrary::SetFolders({QStringLiteral(KV_FIXTURES_DIR "/mib_tree"), QStringLiteral(KV_FIXTURES_DIR "/mib_modules"),
+                                QStringLiteral(KV_BIN_DIR "/MIBS_BASE")});
+    kv::MibLibrary::Reload();
+    auto restore = qScopeGuard([] {
+        kv::MibLibrary::SetFolders({QStringLiteral(KV_FIXTURES_DIR "/mib_tree"), QStringLiteral(KV_BIN_DIR "/MIBS_BASE")});
+        kv::MibLibrary::Reload();
+    });
+    w.activateWindow();
+    QTRY_VERIFY(w.shownOids().contains(kvtest));
+    auto* view = w.findChild<QTreeView*>(QStringLiteral("TV_Mib"));
+    QCOMPARE(view->currentIndex().data().toString(), QStringLiteral("kvtOutletName"));
+    QVERIFY(w.selectOid(kvtest));
+    QCoreApplication::processEvents();
+    QCOMPARE(w.findChild<QLabel*>(QStringLiteral("L_Syntax"))->text(), QStringLiteral("Integer32 (0..200)"));
 }
 
 void TestMibTree::captionsFit_data()

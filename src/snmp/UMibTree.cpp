@@ -5,7 +5,6 @@
 
 #include <QAbstractItemModel>
 #include <QApplication>
-#include <QCloseEvent>
 #include <QEvent>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -279,13 +278,11 @@ TFMibTree* TFMibTree::showFor(kv::AppState& state, QWidget* parent, kv::ISnmpRow
 }
 
 TFMibTree::TFMibTree(kv::AppState& state, kv::ISnmpRowSink* sink, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMaximizeButtonHint)
+    : kv::OwnedWindow(parent)
     , m_state(state)
     , m_sink(sink)
 {
     setObjectName(QStringLiteral("TFMibTree"));
-    setModal(false);
-    kv::ApplyCommonLook(this);
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -391,9 +388,6 @@ TFMibTree::TFMibTree(kv::AppState& state, kv::ISnmpRowSink* sink, QWidget* paren
     connect(Btn_Add, &QPushButton::clicked, this, &TFMibTree::Btn_AddClick);
     connect(Btn_Close, &QPushButton::clicked, this, &QDialog::close);
 
-    // The window belongs to the showing of the table it fills.
-    if (parent)
-        parent->installEventFilter(this);
     setMinimumHeight(400);
     resize(940, 580);
     Set_Lang();
@@ -432,31 +426,12 @@ void TFMibTree::Set_Lang()
 
 void TFMibTree::changeEvent(QEvent* event)
 {
-    QDialog::changeEvent(event);
+    kv::OwnedWindow::changeEvent(event);
     // The library may have been read again while another window was in front.
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         refreshTree();
     else if (event->type() == QEvent::LanguageChange)
         Set_Lang();
-}
-
-void TFMibTree::reject()
-{
-    // Esc closes like the title bar's button, and the window is deleted.
-    close();
-}
-
-void TFMibTree::closeEvent(QCloseEvent* event)
-{
-    event->accept();
-}
-
-bool TFMibTree::eventFilter(QObject* watched, QEvent* event)
-{
-    // Not when the window system hides it (minimised): only when it closes.
-    if (watched == parentWidget() && event->type() == QEvent::Hide && !event->spontaneous())
-        close();
-    return QDialog::eventFilter(watched, event);
 }
 
 void TFMibTree::refreshTree()

@@ -1,6 +1,5 @@
 #pragma once
-#include <QDialog>
-#include <QPointer>
+#include "common/UOwnedWindow.h"
 
 #include "requests/SnmpTools.h"
 #include "snmp/MibLibrary.h"
@@ -23,7 +22,7 @@ class MibTreeFilter;
 // the request table with the chosen scalars and table columns.  Modeless
 // over the request dialog and closed with it; it keeps a copy of the tree,
 // taken again when the library has been read again.
-class TFMibTree : public QDialog {
+class TFMibTree : public kv::OwnedWindow {
     Q_OBJECT
 public:
     // Shows the window over parent (an open one is brought to the front).
@@ -48,12 +47,9 @@ public:
     QStringList shownOids() const;
     // Fills rows with the chosen objects through the sink.
     void Btn_AddClick();
-    void reject() override;
 
 protected:
     void changeEvent(QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void currentChanged();

@@ -537,7 +537,10 @@ void TFMibTree::showDetails(const QString& oid)
 
 void TFMibTree::updateAddButton()
 {
-    const bool chosen = !TV_Mib->selectionModel()->selectedRows().isEmpty();
+    // A module alone is nothing to add.
+    const QModelIndexList selected = TV_Mib->selectionModel()->selectedRows();
+    const bool chosen = std::any_of(selected.cbegin(), selected.cend(),
+                                    [this](const QModelIndex& i) { return m_model->nodeOf(m_filter->mapToSource(i)) >= 0; });
     const bool index = indexValid(E_Index->text());
     Btn_Add->setEnabled(chosen && index && m_sink);
     Btn_Add->setToolTip(!index ? m_state.Text(TxtBadIndex) : !chosen ? m_state.Text(TxtChooseFirst) : m_state.Text(HintAdd));

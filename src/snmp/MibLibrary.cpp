@@ -20,11 +20,11 @@ namespace kv {
 
 namespace {
 
-QMutex g_mutex; // guards the three below
+QMutex g_mutex; // guards the four below
 QStringList g_folders;
 bool g_foldersSet = false;
 QList<MibModuleState> g_modules;
-int g_generation = 0;
+int g_generation = 0; // loads and reads so far
 
 bool g_loaded = false; // the library's thread only
 
@@ -305,7 +305,6 @@ QByteArray moduleNameOf(const QString& path)
     return m.hasMatch() ? m.captured(1).toLatin1() : QByteArray();
 }
 
-
 bool isSimpleType(int type)
 {
     return type > TYPE_OTHER && type <= TYPE_SIMPLE_LAST;
@@ -331,8 +330,8 @@ MibTreeNode::Kind kindOf(const tree* node)
     return node->child_list ? MibTreeNode::Node : MibTreeNode::Scalar;
 }
 
-// Copies the tree depth first, children in OID order.  `above` holds, per
-// module, the nearest copied ancestor of that module on the current path.
+// Copies the tree depth first, children in OID order, each object under the
+// nearest object above it of its own module (m_above, along the path walked).
 class TreeCopy {
 public:
     MibTree out;
@@ -347,8 +346,7 @@ public:
             const QString oid = prefix.isEmpty() ? QString::number(n->subid)
                                                  : prefix + QLatin1Char('.') + QString::number(n->subid);
             const int module = moduleIndex(n->modid);
-            int index = -1;
-            int saved = -2;
+            int above = -1;
             if (module >= 0) {
                 MibTreeNode node;
                 node.name = QString::fromUtf8(n->label ? n->label : "");
@@ -356,19 +354,18 @@ public:
                 node.description = QString::fromUtf8(n->description ? n->description : "");
                 node.kind = kindOf(n);
                 node.module = module;
-                node.parent = m_above.value(module, -1);
-                index = int(out.nodes.size());
+                node.parent = above = m_above.value(module, -1);
+                const int index = int(out.nodes.size());
                 QVector<int>& siblings = node.parent < 0 ? out.tops[module] : out.nodes[node.parent].children;
                 node.row = int(siblings.size());
                 siblings.append(index);
                 out.nodes.append(node);
-                saved = m_above.value(module, -1);
                 m_above.insert(module, index);
             }
             if (n->child_list)
                 walk(n->child_list, oid);
             if (module >= 0)
-                m_above.insert(module, saved);
+                m_above.insert(module, above);
         }
     }
 
@@ -562,6 +559,11 @@ QList<MibModuleState> Lint(const QStringList& files)
             read_mib(native.constData());
             adopt_orphans(); // says which definitions hang from undefined names
             reports = reportsByFile(capture.lines());
+        }
+        {
+            // The tree has changed: a copy taken before is out of date.
+            QMutexLocker lock(&g_mutex);
+            ++g_generation;
         }
         QString name;
         QString modFile = path;

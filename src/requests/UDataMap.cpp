@@ -455,14 +455,12 @@ TFDataMap* TFDataMap::showFor(kv::AppState& state, kv::UiServices& services, QWi
 }
 
 TFDataMap::TFDataMap(kv::AppState& state, kv::UiServices& services, const kv::SnmpTableModel* table, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMaximizeButtonHint)
+    : kv::OwnedWindow(parent)
     , m_state(state)
     , m_services(services)
     , m_table(table)
 {
     setObjectName(QStringLiteral("TFDataMap"));
-    setModal(false);
-    kv::ApplyCommonLook(this);
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -552,10 +550,6 @@ TFDataMap::TFDataMap(kv::AppState& state, kv::UiServices& services, const kv::Sn
         connect(table, &QAbstractItemModel::modelReset, this, &TFDataMap::scheduleRecompute);
         connect(table, &QAbstractItemModel::layoutChanged, this, &TFDataMap::scheduleRecompute);
     }
-
-    // The map belongs to the showing of the table it draws.
-    if (parent)
-        parent->installEventFilter(this);
 
     setMinimumSize(520, 420);
     resize(kMargin * 2 + kOffsetWidth + 32 * kCellWidth + 32 + 40, 640);
@@ -661,22 +655,3 @@ void TFDataMap::Btn_ExportClick()
         m_services.messages->error(this, error);
 }
 
-bool TFDataMap::eventFilter(QObject* watched, QEvent* event)
-{
-    // Not when the window system hides it (minimised): only when it closes.
-    if (watched == parentWidget() && event->type() == QEvent::Hide && !event->spontaneous())
-        close();
-    return QDialog::eventFilter(watched, event);
-}
-
-void TFDataMap::closeEvent(QCloseEvent* event)
-{
-    // Closed, not rejected: QDialog's own handling would call reject() again.
-    event->accept();
-}
-
-void TFDataMap::reject()
-{
-    // Esc closes like the title bar's button.
-    close();
-}

@@ -1,5 +1,5 @@
 #pragma once
-#include <QDialog>
+#include "common/UOwnedWindow.h"
 #include <QPointer>
 #include <QVector>
 
@@ -86,7 +86,7 @@ private:
 // range of every row the compile writes, and the findings (overlapping Get
 // rows, rows past their area's end, refused rows).  Modeless beside the
 // grid and closed with it; it follows the table model's every change.
-class TFDataMap : public QDialog {
+class TFDataMap : public kv::OwnedWindow {
     Q_OBJECT
 public:
     // Shows the window for the table of the request dialog `parent`, or brings
@@ -108,11 +108,6 @@ public:
     QListWidget* findings() const { return LB_Findings; }
     // Reads the table model now (otherwise on the next turn of the event loop).
     void recompute();
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void reject() override;
 
 private:
     void scheduleRecompute();

@@ -12,6 +12,7 @@
 #include "requests/UComon.h"
 #include "requests/UDataMap.h"
 #include "requests/UPickListDelegate.h"
+#include "requests/USnmpFillRowsCommand.h"
 #include "requests/USnmpTableCommands.h"
 
 #include "common/AtomicFile.h"
@@ -72,6 +73,11 @@ enum : int {
     TxtBrowseAgent = 1139,
     TxtDataMap = 1246,
     TxtMibLibrary = 1263,
+    TxtMibTree = 1273,
+    TxtMibRowsUndo = 1287,
+    TxtMibRefused = 1225,
+    TxtMibPastEnd = 1231,
+    TxtMibReplaces = 1232,
 };
 
 constexpr int kClientWidth = 1230;
@@ -292,6 +298,8 @@ void TFSNMPManagerAccess::createActions()
     m_actDataMap = action("Act_DataMap", {QKeySequence(Qt::CTRL | Qt::Key_M)}, &TFSNMPManagerAccess::ShowDataMap);
     m_actMibLibrary = action("Act_MibLibrary", {QKeySequence(Qt::CTRL | Qt::Key_L)}, &TFSNMPManagerAccess::ShowMibLibrary);
     m_actMibLibrary->setEnabled(m_services.snmp != nullptr);
+    m_actMibTree = action("Act_MibTree", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L)}, &TFSNMPManagerAccess::ShowMibTree);
+    m_actMibTree->setEnabled(m_services.snmp != nullptr);
     updateNetworkActions();
     m_actUndo->setEnabled(false);
     m_actRedo->setEnabled(false);
@@ -314,6 +322,7 @@ void TFSNMPManagerAccess::createActions()
     m_menu->addAction(m_actDataMap);
     m_menu->addSeparator();
     m_menu->addAction(m_actMibLibrary);
+    m_menu->addAction(m_actMibTree);
     m_menu->setToolTipsVisible(true);
 
     ACG_SNMP->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -394,6 +403,58 @@ void TFSNMPManagerAccess::ShowMibLibrary()
     commitOpenEditor();
     if (m_services.snmp)
         m_services.snmp->showMibLibrary(this, m_services);
+}
+
+void TFSNMPManagerAccess::ShowMibTree()
+{
+    commitOpenEditor();
+    if (m_services.snmp)
+        m_services.snmp->showMibTree(this, this);
+}
+
+int TFSNMPManagerAccess::AddMibRows(QWidget* window, const QVector<kv::SnmpRowFill>& fills, const QStringList& refused)
+{
+    commitOpenEditor();
+    const int first = kv::GridCurrentRow(ACG_SNMP);
+    const int last = first + int(fills.size()) - 1;
+    if (!fills.isEmpty()) {
+        // All or nothing: a part of the objects would leave the engineer to
+        // find which ones are missing.
+        if (last > kv::SnmpMaxRows) {
+            m_services.messages->error(window, m_state.Text(TxtMibPastEnd).arg(fills.size()).arg(first).arg(kv::SnmpMaxRows));
+            return 0;
+        }
+        QVector<kv::SnmpRequest> rows = m_model->rows().mid(first - 1, fills.size());
+        QStringList holding;
+        for (int i = 0; i < rows.size(); ++i) {
+            if (!rows.at(i).OID.trimmed().isEmpty())
+                holding << QString::number(first + i);
+        }
+        if (!holding.isEmpty()
+            && !m_services.messages->question(window, m_state.Text(TxtMibReplaces).arg(holding.join(QStringLiteral(", "))),
+                                              kv::IMessageService::Default::No))
+            return 0;
+        const kv::SnmpRequest current = rows.constFirst();
+        for (int i = 0; i < rows.size(); ++i) {
+            kv::SnmpRequest& r = rows[i];
+            for (int column : {kv::ColIpAddress, kv::ColVersion, kv::ColCommunity}) {
+                if (!current.field(column).isEmpty())
+                    r.field(column) = current.field(column);
+            }
+            r.OID = fills.at(i).oid;
+            r.Type = fills.at(i).type;
+            r.Number_Bytes = fills.at(i).numBytes;
+            r.Mode = fills.at(i).mode;
+            r.Mnemonic = fills.at(i).mnemonic;
+        }
+        if (rows != m_model->rows().mid(first - 1, fills.size()))
+            pushEdit(new kv::SnmpFillRowsCommand(m_model, m_state.Text(TxtMibRowsUndo), first - 1, rows,
+                                                 QRect(QPoint(kv::ColEnable, first - 1), QPoint(kv::SnmpFieldCount, last - 1))));
+        showCells(first, kv::ColEnable, last, kv::SnmpFieldCount);
+    }
+    if (!refused.isEmpty())
+        m_services.messages->warning(window, m_state.Text(TxtMibRefused) + QLatin1Char('\n') + refused.join(QLatin1Char('\n')));
+    return int(fills.size());
 }
 
 void TFSNMPManagerAccess::undoOnce()
@@ -620,6 +681,7 @@ void TFSNMPManagerAccess::Set_Lang()
     m_actBrowse->setText(T(TxtBrowseAgent));
     m_actDataMap->setText(T(TxtDataMap));
     m_actMibLibrary->setText(T(TxtMibLibrary));
+    m_actMibTree->setText(T(TxtMibTree));
 
     QStringList captions;
     m_hintSnmp.clear();

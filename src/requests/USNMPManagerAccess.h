@@ -6,6 +6,7 @@
 #include "state/AppState.h"
 #include "common/UServices.h"
 #include "requests/SnmpRequests.h"
+#include "requests/SnmpTools.h"
 
 class QAbstractButton;
 class QAction;
@@ -26,7 +27,7 @@ class SnmpTableModel;
 // editable grid, with delete, insert, copy and paste of rows.  Every showing
 // reads SNMP_Manager.xml (and ParGen.xml for the Position choices) again;
 // OK checks the table and writes the file.
-class TFSNMPManagerAccess : public QDialog {
+class TFSNMPManagerAccess : public QDialog, public kv::ISnmpRowSink {
     Q_OBJECT
 public:
     TFSNMPManagerAccess(kv::AppState& state, kv::UiServices& services, QWidget* parent = nullptr);
@@ -70,6 +71,9 @@ public:
     void ShowDataMap();
     // Opens the MIB library's window beside the grid (or brings it to the front).
     void ShowMibLibrary();
+    // Opens the MIB tree (through UiServices::snmp), whose objects fill rows.
+    void ShowMibTree();
+    int AddMibRows(QWidget* window, const QVector<kv::SnmpRowFill>& fills, const QStringList& refused) override;
     // Table rows (1..512) that TestRequests takes now.
     QVector<int> rowsToTest() const;
     QUndoStack* undoStack() const { return m_undo; }
@@ -143,6 +147,7 @@ private:
     QAction* m_actBrowse = nullptr;
     QAction* m_actDataMap = nullptr;
     QAction* m_actMibLibrary = nullptr;
+    QAction* m_actMibTree = nullptr;
 
     QStringList m_hintSnmp;
     QString m_cornerText;

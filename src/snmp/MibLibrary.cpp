@@ -12,16 +12,19 @@
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <numeric>
 
 namespace kv {
 
 namespace {
 
-QMutex g_mutex; // guards the three below
+QMutex g_mutex; // guards the four below
 QStringList g_folders;
 bool g_foldersSet = false;
 QList<MibModuleState> g_modules;
+int g_generation = 0; // loads and reads so far
 
 bool g_loaded = false; // the library's thread only
 
@@ -194,6 +197,8 @@ void readAll()
     {
         Capture capture;
         netsnmp_set_mib_directory(searchPath().constData());
+        // The descriptions are kept for the tree window and mib describe.
+        netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_SAVE_MIB_DESCRS, 1);
         netsnmp_init_mib();
         read_all_mibs();
         reports = reportsByFile(capture.lines());
@@ -201,6 +206,7 @@ void readAll()
     const QList<MibModuleState> modules = readModules(reports);
     QMutexLocker lock(&g_mutex);
     g_modules = modules;
+    ++g_generation;
 }
 
 QString baseName(int type)
@@ -298,6 +304,113 @@ QByteArray moduleNameOf(const QString& path)
     const QRegularExpressionMatch m = word.match(QString::fromLatin1(head));
     return m.hasMatch() ? m.captured(1).toLatin1() : QByteArray();
 }
+
+bool isSimpleType(int type)
+{
+    return type > TYPE_OTHER && type <= TYPE_SIMPLE_LAST;
+}
+
+bool isRowNode(const tree* node)
+{
+    return node && (node->indexes || node->augments);
+}
+
+MibTreeNode::Kind kindOf(const tree* node)
+{
+    if (isRowNode(node))
+        return MibTreeNode::Row;
+    for (const tree* c = node->child_list; c; c = c->next_peer) {
+        if (isRowNode(c))
+            return MibTreeNode::Table;
+    }
+    if (!isSimpleType(node->type))
+        return MibTreeNode::Node;
+    if (isRowNode(node->parent))
+        return MibTreeNode::Column;
+    return node->child_list ? MibTreeNode::Node : MibTreeNode::Scalar;
+}
+
+// Copies the tree depth first, children in OID order, each object under the
+// nearest object above it of its own module (m_above, along the path walked).
+class TreeCopy {
+public:
+    MibTree out;
+
+    void walk(tree* first, const QString& prefix)
+    {
+        QVector<tree*> peers;
+        for (tree* n = first; n; n = n->next_peer)
+            peers.append(n);
+        std::sort(peers.begin(), peers.end(), [](const tree* a, const tree* b) { return a->subid < b->subid; });
+        for (tree* n : peers) {
+            const QString oid = prefix.isEmpty() ? QString::number(n->subid)
+                                                 : prefix + QLatin1Char('.') + QString::number(n->subid);
+            const int module = moduleIndex(n->modid);
+            int above = -1;
+            if (module >= 0) {
+                MibTreeNode node;
+                node.name = QString::fromUtf8(n->label ? n->label : "");
+                node.oid = oid;
+                node.description = QString::fromUtf8(n->description ? n->description : "");
+                node.kind = kindOf(n);
+                node.module = module;
+                node.parent = above = m_above.value(module, -1);
+                const int index = int(out.nodes.size());
+                QVector<int>& siblings = node.parent < 0 ? out.tops[module] : out.nodes[node.parent].children;
+                node.row = int(siblings.size());
+                siblings.append(index);
+                out.nodes.append(node);
+                m_above.insert(module, index);
+            }
+            if (n->child_list)
+                walk(n->child_list, oid);
+            if (module >= 0)
+                m_above.insert(module, above);
+        }
+    }
+
+    // Modules in name order, with their tops and nodes renumbered to match.
+    void sortModules()
+    {
+        QVector<int> order(out.modules.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::sort(order.begin(), order.end(), [this](int a, int b) { return out.modules[a] < out.modules[b]; });
+        QVector<int> newIndex(order.size());
+        QStringList modules;
+        QVector<QVector<int>> tops;
+        for (int i = 0; i < order.size(); ++i) {
+            newIndex[order[i]] = i;
+            modules.append(out.modules[order[i]]);
+            tops.append(out.tops[order[i]]);
+        }
+        for (MibTreeNode& n : out.nodes)
+            n.module = newIndex[n.module];
+        out.modules = modules;
+        out.tops = tops;
+    }
+
+private:
+    int moduleIndex(int modid)
+    {
+        const auto known = m_modules.constFind(modid);
+        if (known != m_modules.constEnd())
+            return *known;
+        char buf[256];
+        const QString name = QString::fromUtf8(module_name(modid, buf));
+        int index = -1;
+        // Nodes of no module (the tree's own roots) are walked, not listed.
+        if (modid >= 0 && !name.startsWith(QLatin1Char('#'))) {
+            index = int(out.modules.size());
+            out.modules.append(name);
+            out.tops.append(QVector<int>());
+        }
+        m_modules.insert(modid, index);
+        return index;
+    }
+
+    QHash<int, int> m_modules; // library module id -> index, -1 for none
+    QHash<int, int> m_above;
+};
 
 } // namespace
 
@@ -397,9 +510,10 @@ bool Find(const QString& nameOrOid, MibObject* object, QString* error)
     std::sort(o.enums.begin(), o.enums.end(), [](const auto& a, const auto& b) { return a.second < b.second; });
     o.access = accessName(node->access);
     o.status = statusName(node->status);
-    const bool simple = node->type > TYPE_OTHER && node->type <= TYPE_SIMPLE_LAST;
-    const tree* parent = node->parent;
-    o.column = simple && parent && (parent->indexes || parent->augments);
+    o.units = QString::fromUtf8(node->units ? node->units : "");
+    o.description = QString::fromUtf8(node->description ? node->description : "");
+    const bool simple = isSimpleType(node->type);
+    o.column = simple && isRowNode(node->parent);
     o.scalar = simple && !o.column && !node->child_list;
     *object = o;
     return true;
@@ -446,6 +560,11 @@ QList<MibModuleState> Lint(const QStringList& files)
             adopt_orphans(); // says which definitions hang from undefined names
             reports = reportsByFile(capture.lines());
         }
+        {
+            // The tree has changed: a copy taken before is out of date.
+            QMutexLocker lock(&g_mutex);
+            ++g_generation;
+        }
         QString name;
         QString modFile = path;
         for (int id = 0;; ++id) {
@@ -460,6 +579,21 @@ QList<MibModuleState> Lint(const QStringList& files)
         out.append(stateOf(name, modFile, reports));
     }
     return out;
+}
+
+MibTree Tree()
+{
+    Load();
+    TreeCopy copy;
+    copy.walk(get_tree_head(), QString());
+    copy.sortModules();
+    return copy.out;
+}
+
+int Generation()
+{
+    QMutexLocker lock(&g_mutex);
+    return g_generation;
 }
 
 } // namespace MibLibrary

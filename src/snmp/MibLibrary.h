@@ -3,6 +3,7 @@
 #include <QPair>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 namespace kv {
 
@@ -32,6 +33,8 @@ struct MibObject {
     QList<QPair<QString, qint64>> enums;
     QString access;  // read-only, read-write, ...
     QString status;  // current, deprecated, ...
+    QString units;       // UNITS, empty when the definition gives none
+    QString description; // DESCRIPTION as written between its quotes
     bool scalar = false;
     bool column = false;
     QString fullName() const { return module + QLatin1String("::") + name; }
@@ -39,7 +42,10 @@ struct MibObject {
 
 // The request-table row an object fills, or why it fills none.
 struct MibRow {
+    // Why an object fills no row, for a reason in the user's language.
+    enum Refusal { None, NotScalarOrColumn, NotAccessible, NoRowType, NoSyntax };
     bool filled = false;
+    Refusal refusal = None;
     QString reason;
     QString oid;
     QString type;   // Int or String
@@ -50,6 +56,28 @@ struct MibRow {
 
 // The row for a scalar (OID with .0) or a column (OID with the index).
 MibRow MibRowFor(const MibObject& object, const QString& index = QStringLiteral("1"));
+
+// One object of the loaded tree, as a window keeps it: plain copies, so that
+// nothing of the library's tree is held across a reload.
+struct MibTreeNode {
+    enum Kind { Node, Scalar, Table, Row, Column };
+    QString name;
+    QString oid;         // digits and dots
+    QString description; // DESCRIPTION as written
+    Kind kind = Node;
+    int module = -1;     // index in MibTree::modules
+    int parent = -1;     // the nearest node above it of the same module; -1: a top of its module
+    int row = 0;         // its place among its parent's children (or its module's tops)
+    QVector<int> children; // in OID order
+};
+
+// The loaded tree by module: each module's objects under their nearest
+// ancestor defined in the same module.
+struct MibTree {
+    QStringList modules;        // the modules that define objects, by name
+    QVector<QVector<int>> tops; // per module, its topmost objects in OID order
+    QVector<MibTreeNode> nodes;
+};
 
 // The MIB modules of the workspace, read through net-snmp's MIB reader.
 // The library's MIB tree is one per process and its reader is not
@@ -79,6 +107,11 @@ bool Find(const QString& nameOrOid, MibObject* object, QString* error);
 
 // Reads these files beside the loaded modules and tells each one's state.
 QList<MibModuleState> Lint(const QStringList& files);
+
+// A copy of the loaded tree (loads first).
+MibTree Tree();
+// Counts the loads and reloads: a copy taken at another count is out of date.
+int Generation();
 
 } // namespace MibLibrary
 } // namespace kv

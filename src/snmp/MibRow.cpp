@@ -51,10 +51,12 @@ MibRow MibRowFor(const MibObject& object, const QString& index)
 {
     MibRow row;
     if (!object.scalar && !object.column) {
+        row.refusal = MibRow::NotScalarOrColumn;
         row.reason = QStringLiteral("%1 is neither a scalar nor a table column").arg(object.name);
         return row;
     }
     if (object.access == QLatin1String("not-accessible") || object.access == QLatin1String("accessible-for-notify")) {
+        row.refusal = MibRow::NotAccessible;
         row.reason = QStringLiteral("%1 is %2: an agent does not answer for it").arg(object.name, object.access);
         return row;
     }
@@ -85,6 +87,7 @@ MibRow MibRowFor(const MibObject& object, const QString& index)
             largest = std::max(largest, s.second);
         row.numBytes = largest < 0 ? 255 : int(std::clamp<qint64>(largest, 1, 255));
     } else {
+        row.refusal = object.base.isEmpty() ? MibRow::NoSyntax : MibRow::NoRowType;
         row.reason = object.base.isEmpty()
             ? QStringLiteral("%1 has no syntax").arg(object.name)
             : QStringLiteral("%1 is %2, which no row type holds").arg(object.name, object.base);

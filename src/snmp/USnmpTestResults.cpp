@@ -229,7 +229,7 @@ TFSnmpTestResults* TFSnmpTestResults::showFor(kv::AppState& state, kv::ISnmpClie
 }
 
 TFSnmpTestResults::TFSnmpTestResults(kv::AppState& state, kv::ISnmpClient& client, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMaximizeButtonHint)
+    : kv::OwnedWindow(parent)
     , m_state(state)
     , m_client(client)
     , m_run(new kv::SnmpTestRun(client, InFlight, this))
@@ -312,10 +312,6 @@ TFSnmpTestResults::TFSnmpTestResults(kv::AppState& state, kv::ISnmpClient& clien
     connect(m_showTimer, &QTimer::timeout, this, [this] { showArrived(); });
     connect(m_run, &kv::SnmpTestRun::rowTested, this, &TFSnmpTestResults::arrived);
     connect(m_run, &kv::SnmpTestRun::done, this, &TFSnmpTestResults::finished);
-
-    // The results belong to the showing of the table they came from.
-    if (parent)
-        parent->installEventFilter(this);
 
     setMinimumSize(600, 300);
     resize(1160, 520);
@@ -467,19 +463,6 @@ void TFSnmpTestResults::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-bool TFSnmpTestResults::eventFilter(QObject* watched, QEvent* event)
-{
-    // Not when the window system hides it (minimised): only when it closes.
-    if (watched == parentWidget() && event->type() == QEvent::Hide && !event->spontaneous())
-        close();
-    return QDialog::eventFilter(watched, event);
-}
-
-void TFSnmpTestResults::reject()
-{
-    // Esc closes like the title bar's button: cancelled, then deleted.
-    close();
-}
 
 void TFSnmpTestResults::arrived(const kv::SnmpRowResult& result)
 {

@@ -1,5 +1,5 @@
 #pragma once
-#include <QDialog>
+#include "common/UOwnedWindow.h"
 #include <QHash>
 
 #include "requests/SnmpRequests.h"
@@ -24,7 +24,7 @@ class StyledButton;
 // since shows its result greyed with a hint; once rows are inserted,
 // deleted, pasted whole or imported, the window says its results are stale
 // and no longer shows their rows in the grid.
-class TFSnmpTestResults : public QDialog {
+class TFSnmpTestResults : public kv::OwnedWindow {
     Q_OBJECT
 public:
     // Shows the window over parent and starts the test; returns at once.
@@ -61,8 +61,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void reject() override;
 
 private:
     class ResultModel;

@@ -1,6 +1,7 @@
 #include "snmp/USnmpTools.h"
 
 #include "snmp/UMibLibrary.h"
+#include "snmp/UMibTree.h"
 #include "snmp/USnmpBrowser.h"
 #include "snmp/USnmpTestResults.h"
 
@@ -31,6 +32,11 @@ QString SnmpWindows::browse(QWidget* parent, const SnmpRequest& row, int number)
 void SnmpWindows::showMibLibrary(QWidget* parent, UiServices& services)
 {
     TFMibLibrary::showFor(m_state, services, parent);
+}
+
+void SnmpWindows::showMibTree(QWidget* parent, ISnmpRowSink* sink)
+{
+    TFMibTree::showFor(m_state, parent, sink);
 }
 
 } // namespace kv

@@ -15,6 +15,7 @@ public:
                   const SnmpTableLink& link) override;
     QString browse(QWidget* parent, const SnmpRequest& row, int number) override;
     void showMibLibrary(QWidget* parent, UiServices& services) override;
+    void showMibTree(QWidget* parent, ISnmpRowSink* sink) override;
 
 private:
     AppState& m_state;

@@ -356,7 +356,7 @@ void TestSnmpSheet::contextMenu()
     }
     QCOMPARE(texts.join(QLatin1Char(',')),
              QStringLiteral("Undo|Ctrl+Z,Redo|Ctrl+Y,Copy Cells|Ctrl+C,Paste Cells|Ctrl+V,Export...|Ctrl+E,Import...|Ctrl+I,"
-                            "Test Requests|Ctrl+T,Browse Agent...|Ctrl+B,Data map|Ctrl+M,MIB Library...|Ctrl+L"));
+                            "Test Requests|Ctrl+T,Browse Agent...|Ctrl+B,Data map|Ctrl+M,MIB Library...|Ctrl+L,MIB Tree...|Ctrl+Shift+L"));
     // The row buttons are as they were.
     QCOMPARE(f.dialog.findChild<QPushButton*>(QStringLiteral("Btn_CopyRow"))->text(), QStringLiteral("Copy Row"));
 }

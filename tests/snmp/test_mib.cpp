@@ -37,6 +37,8 @@ private slots:
         // replaced by an empty one.
         QVERIFY(m_empty.isValid());
         qputenv("MIBDIRS", QDir::toNativeSeparators(m_empty.path()).toLocal8Bit());
+        kv::MibLibrary::SetFolders({kModules, QStringLiteral(KV_BIN_DIR "/MIBS_BASE")});
+        kv::MibLibrary::Reload();
     }
 
     void rowOfObject_data()
@@ -46,27 +48,33 @@ private slots:
         QTest::addColumn<QString>("type"); // empty: no row
         QTest::addColumn<int>("bytes");
         QTest::addColumn<QString>("mnemonic");
+        QTest::addColumn<QString>("index"); // empty: the default, through mib describe
         const QString s = QStringLiteral("1.3.6.1.4.1.64999.1.");
         const QString c = QStringLiteral("1.3.6.1.4.1.64999.2.1.");
-        QTest::newRow("INTEGER, no range") << QStringLiteral("kvPlain") << s + QStringLiteral("1.0") << QStringLiteral("Int") << 4 << QStringLiteral("kvPlain");
-        QTest::newRow("Integer32 0..200") << QStringLiteral("kvSmall") << s + QStringLiteral("2.0") << QStringLiteral("Int") << 1 << QStringLiteral("kvSmall");
-        QTest::newRow("Integer32 -40..150") << QStringLiteral("kvSigned") << s + QStringLiteral("3.0") << QStringLiteral("Int") << 2 << QStringLiteral("kvSigned");
-        QTest::newRow("enums up to 300") << QStringLiteral("kvMode") << s + QStringLiteral("4.0") << QStringLiteral("Int") << 2 << QStringLiteral("kvMode");
-        QTest::newRow("Counter64") << QStringLiteral("kvOctets") << s + QStringLiteral("5.0") << QStringLiteral("Int") << 8 << QStringLiteral("kvOctets");
-        QTest::newRow("DisplayString SIZE 32") << QStringLiteral("kvName") << s + QStringLiteral("6.0") << QStringLiteral("String") << 32 << QStringLiteral("kvName");
-        QTest::newRow("DisplayString") << QStringLiteral("kvText") << s + QStringLiteral("7.0") << QStringLiteral("String") << 255 << QStringLiteral("kvText");
-        QTest::newRow("IpAddress") << QStringLiteral("kvAddress") << QString() << QString() << 0 << QString();
-        QTest::newRow("TimeTicks") << QStringLiteral("kvUptime") << s + QStringLiteral("9.0") << QStringLiteral("Int") << 4 << QStringLiteral("kvUptime");
-        QTest::newRow("Unsigned32 to 4e9") << QStringLiteral("KVTEST-MIB::kvBig") << s + QStringLiteral("10.0") << QStringLiteral("Int") << 4 << QStringLiteral("kvBig");
-        QTest::newRow("TruthValue") << QStringLiteral("kvEnabled") << s + QStringLiteral("11.0") << QStringLiteral("Int") << 1 << QStringLiteral("kvEnabled");
-        QTest::newRow("OCTET STRING 1024") << QStringLiteral("kvHuge") << s + QStringLiteral("12.0") << QStringLiteral("String") << 255 << QStringLiteral("kvHuge");
-        QTest::newRow("table") << QStringLiteral("kvTable") << QString() << QString() << 0 << QString();
-        QTest::newRow("index column") << QStringLiteral("kvIndex") << QString() << QString() << 0 << QString();
-        QTest::newRow("Gauge32 column by OID") << c + QStringLiteral("2") << c + QStringLiteral("2.1") << QStringLiteral("Int") << 1 << QStringLiteral("kvLoad.1");
-        QTest::newRow("Counter32 column") << QStringLiteral("kvPackets") << c + QStringLiteral("3.1") << QStringLiteral("Int") << 4 << QStringLiteral("kvPackets.1");
-        QTest::newRow("MacAddress column") << QStringLiteral("kvMac") << c + QStringLiteral("4.1") << QStringLiteral("String") << 6 << QStringLiteral("kvMac.1");
-        QTest::newRow("RowStatus column") << QStringLiteral("kvStatus") << c + QStringLiteral("5.1") << QStringLiteral("Int") << 1 << QStringLiteral("kvStatus.1");
-        QTest::newRow("base sysDescr") << QStringLiteral("sysDescr") << QStringLiteral("1.3.6.1.2.1.1.1.0") << QStringLiteral("String") << 255 << QStringLiteral("sysDescr");
+        QTest::newRow("INTEGER, no range") << QStringLiteral("kvPlain") << s + QStringLiteral("1.0") << QStringLiteral("Int") << 4 << QStringLiteral("kvPlain") << QString();
+        QTest::newRow("Integer32 0..200") << QStringLiteral("kvSmall") << s + QStringLiteral("2.0") << QStringLiteral("Int") << 1 << QStringLiteral("kvSmall") << QString();
+        QTest::newRow("Integer32 -40..150") << QStringLiteral("kvSigned") << s + QStringLiteral("3.0") << QStringLiteral("Int") << 2 << QStringLiteral("kvSigned") << QString();
+        QTest::newRow("enums up to 300") << QStringLiteral("kvMode") << s + QStringLiteral("4.0") << QStringLiteral("Int") << 2 << QStringLiteral("kvMode") << QString();
+        QTest::newRow("Counter64") << QStringLiteral("kvOctets") << s + QStringLiteral("5.0") << QStringLiteral("Int") << 8 << QStringLiteral("kvOctets") << QString();
+        QTest::newRow("DisplayString SIZE 32") << QStringLiteral("kvName") << s + QStringLiteral("6.0") << QStringLiteral("String") << 32 << QStringLiteral("kvName") << QString();
+        QTest::newRow("DisplayString") << QStringLiteral("kvText") << s + QStringLiteral("7.0") << QStringLiteral("String") << 255 << QStringLiteral("kvText") << QString();
+        QTest::newRow("IpAddress") << QStringLiteral("kvAddress") << QString() << QString() << 0 << QString() << QString();
+        QTest::newRow("TimeTicks") << QStringLiteral("kvUptime") << s + QStringLiteral("9.0") << QStringLiteral("Int") << 4 << QStringLiteral("kvUptime") << QString();
+        QTest::newRow("Unsigned32 to 4e9") << QStringLiteral("KVTEST-MIB::kvBig") << s + QStringLiteral("10.0") << QStringLiteral("Int") << 4 << QStringLiteral("kvBig") << QString();
+        QTest::newRow("TruthValue") << QStringLiteral("kvEnabled") << s + QStringLiteral("11.0") << QStringLiteral("Int") << 1 << QStringLiteral("kvEnabled") << QString();
+        QTest::newRow("OCTET STRING 1024") << QStringLiteral("kvHuge") << s + QStringLiteral("12.0") << QStringLiteral("String") << 255 << QStringLiteral("kvHuge") << QString();
+        QTest::newRow("table") << QStringLiteral("kvTable") << QString() << QString() << 0 << QString() << QString();
+        QTest::newRow("index column") << QStringLiteral("kvIndex") << QString() << QString() << 0 << QString() << QString();
+        QTest::newRow("Gauge32 column by OID") << c + QStringLiteral("2") << c + QStringLiteral("2.1") << QStringLiteral("Int") << 1 << QStringLiteral("kvLoad.1") << QString();
+        QTest::newRow("Counter32 column") << QStringLiteral("kvPackets") << c + QStringLiteral("3.1") << QStringLiteral("Int") << 4 << QStringLiteral("kvPackets.1") << QString();
+        QTest::newRow("MacAddress column") << QStringLiteral("kvMac") << c + QStringLiteral("4.1") << QStringLiteral("String") << 6 << QStringLiteral("kvMac.1") << QString();
+        QTest::newRow("RowStatus column") << QStringLiteral("kvStatus") << c + QStringLiteral("5.1") << QStringLiteral("Int") << 1 << QStringLiteral("kvStatus.1") << QString();
+        QTest::newRow("base sysDescr") << QStringLiteral("sysDescr") << QStringLiteral("1.3.6.1.2.1.1.1.0") << QStringLiteral("String") << 255 << QStringLiteral("sysDescr") << QString();
+        // The index the engineer types for a column; a scalar keeps its .0.
+        QTest::newRow("column, index 3") << QStringLiteral("kvPackets") << c + QStringLiteral("3.3") << QStringLiteral("Int") << 4 << QStringLiteral("kvPackets.3") << QStringLiteral("3");
+        QTest::newRow("column, index 2.17") << QStringLiteral("kvMac") << c + QStringLiteral("4.2.17") << QStringLiteral("String") << 6 << QStringLiteral("kvMac.2.17") << QStringLiteral("2.17");
+        QTest::newRow("scalar, index unused") << QStringLiteral("kvSmall") << s + QStringLiteral("2.0") << QStringLiteral("Int") << 1 << QStringLiteral("kvSmall") << QStringLiteral("5");
+        QTest::newRow("refused, index unused") << QStringLiteral("kvAddress") << QString() << QString() << 0 << QString() << QStringLiteral("5");
     }
 
     void rowOfObject()
@@ -76,6 +84,18 @@ private slots:
         QFETCH(QString, type);
         QFETCH(int, bytes);
         QFETCH(QString, mnemonic);
+        QFETCH(QString, index);
+        if (!index.isEmpty()) {
+            kv::MibObject o;
+            QVERIFY2(kv::MibLibrary::Find(object, &o, nullptr), qPrintable(object));
+            const kv::MibRow row = kv::MibRowFor(o, index);
+            QCOMPARE(row.filled, !type.isEmpty());
+            QCOMPARE(row.oid, oid);
+            QCOMPARE(row.type, type);
+            QCOMPARE(row.numBytes, bytes);
+            QCOMPARE(row.mnemonic, mnemonic);
+            return;
+        }
         const QJsonObject o = describe(object);
         QVERIFY2(!o.isEmpty(), qPrintable(object));
         if (type.isEmpty()) {
@@ -106,6 +126,16 @@ private slots:
         QCOMPARE(mac.value(QStringLiteral("syntax")).toString(), QStringLiteral("MacAddress"));
         QCOMPARE(mac.value(QStringLiteral("base")).toString(), QStringLiteral("OCTET STRING"));
         QCOMPARE(mac.value(QStringLiteral("size")).toArray(), (QJsonArray{QJsonArray{6, 6}}));
+        QCOMPARE(signedInt.value(QStringLiteral("description")).toString(), QStringLiteral("Two bytes: signed past 127."));
+        QCOMPARE(signedInt.value(QStringLiteral("units")).toString(), QString());
+        const QJsonObject current = describe(QStringLiteral("kvtOutletCurrent"), QStringLiteral(KV_FIXTURES_DIR "/mib_tree"));
+        QCOMPARE(current.value(QStringLiteral("units")).toString(), QStringLiteral("0.01 A"));
+        QCOMPARE(current.value(QStringLiteral("description")).toString(),
+                 QStringLiteral("Current through the outlet, in hundredths of an ampere."));
+        const CliRun text = runCli({QStringLiteral("mib"), QStringLiteral("describe"), QStringLiteral("--mibdir"),
+                                    QStringLiteral(KV_FIXTURES_DIR "/mib_tree"), QStringLiteral("kvtPower")});
+        QVERIFY2(text.out.contains(QStringLiteral("\n  units: W\n")), qPrintable(text.out));
+        QVERIFY2(text.out.contains(QStringLiteral("\n  description: The power the outlets draw together.\n")), qPrintable(text.out));
         const CliRun none = runCli({QStringLiteral("mib"), QStringLiteral("describe"), QStringLiteral("kvNoSuchThing")});
         QCOMPARE(none.status, 1);
         QVERIFY(none.err.contains(QStringLiteral("kvNoSuchThing")));
@@ -195,7 +225,7 @@ private slots:
         QVERIFY(user.isValid());
         QVERIFY(QFile::copy(kBroken + QStringLiteral("/KVBAD-IMPORT-MIB"), user.filePath(QStringLiteral("KVBAD-IMPORT-MIB"))));
         kv::MibLibrary::SetFolders({user.path(), QStringLiteral(KV_BIN_DIR "/MIBS_BASE")});
-        kv::MibLibrary::Load();
+        kv::MibLibrary::Reload();
         const auto state = [](const QString& name) {
             for (const kv::MibModuleState& s : kv::MibLibrary::Modules()) {
                 if (s.name == name)

@@ -67,7 +67,9 @@ int describe(const QStringList& args)
                         {QStringLiteral("size"), pairs(o.size)},
                         {QStringLiteral("enums"), enums},
                         {QStringLiteral("access"), o.access},
-                        {QStringLiteral("status"), o.status}};
+                        {QStringLiteral("status"), o.status},
+                        {QStringLiteral("units"), o.units},
+                        {QStringLiteral("description"), o.description}};
         if (row.filled) {
             out.insert(QStringLiteral("row"), QJsonObject{{QStringLiteral("OID"), row.oid},
                                                           {QStringLiteral("Type"), row.type},
@@ -94,6 +96,10 @@ int describe(const QStringList& args)
         Out(QStringLiteral("  enums: ") + e.join(QStringLiteral(", ")));
     }
     Out(QStringLiteral("  access: %1, status: %2").arg(o.access, o.status));
+    if (!o.units.isEmpty())
+        Out(QStringLiteral("  units: ") + o.units);
+    if (!o.description.isEmpty())
+        Out(QStringLiteral("  description: ") + o.description);
     if (row.filled)
         Out(QStringLiteral("  row: %1 %2 %3 bytes %4 %5").arg(row.oid, row.type).arg(row.numBytes).arg(row.mode, row.mnemonic));
     else

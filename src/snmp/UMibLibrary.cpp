@@ -5,7 +5,6 @@
 #include "snmp/MibFolder.h"
 #include "snmp/MibLibrary.h"
 
-#include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -74,13 +73,11 @@ TFMibLibrary* TFMibLibrary::showFor(kv::AppState& state, kv::UiServices& service
 }
 
 TFMibLibrary::TFMibLibrary(kv::AppState& state, kv::UiServices& services, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMaximizeButtonHint)
+    : kv::OwnedWindow(parent)
     , m_state(state)
     , m_services(services)
 {
     setObjectName(QStringLiteral("TFMibLibrary"));
-    setModal(false);
-    kv::ApplyCommonLook(this);
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -128,10 +125,6 @@ TFMibLibrary::TFMibLibrary(kv::AppState& state, kv::UiServices& services, QWidge
     connect(Btn_Remove, &QPushButton::clicked, this, &TFMibLibrary::Btn_RemoveClick);
     connect(Btn_Close, &QPushButton::clicked, this, &QWidget::close);
     outer->addWidget(buttons);
-
-    // The window belongs to the showing of the request dialog.
-    if (parent)
-        parent->installEventFilter(this);
 
     setMinimumSize(480, 300);
     resize(860, 460);
@@ -349,22 +342,3 @@ void TFMibLibrary::select(const QStringList& modules)
     }
 }
 
-bool TFMibLibrary::eventFilter(QObject* watched, QEvent* event)
-{
-    // Not when the window system hides it (minimised): only when it closes.
-    if (watched == parentWidget() && event->type() == QEvent::Hide && !event->spontaneous())
-        close();
-    return QDialog::eventFilter(watched, event);
-}
-
-void TFMibLibrary::closeEvent(QCloseEvent* event)
-{
-    // Closed, not rejected: QDialog's own handling would call reject() again.
-    event->accept();
-}
-
-void TFMibLibrary::reject()
-{
-    // Esc closes like the title bar's button.
-    close();
-}

@@ -1,5 +1,5 @@
 #pragma once
-#include <QDialog>
+#include "common/UOwnedWindow.h"
 #include <QStringList>
 
 #include "common/UServices.h"
@@ -16,7 +16,7 @@ class StyledButton;
 // misses), the user's MIBS folder first.  Add files... copies MIB files into
 // MIBS, Remove deletes the files of modules there; after either the library
 // is read again.  Modeless over the request dialog and closed with it.
-class TFMibLibrary : public QDialog {
+class TFMibLibrary : public kv::OwnedWindow {
     Q_OBJECT
 public:
     // Shows the window over parent, or brings the one already open there to
@@ -38,11 +38,6 @@ public:
 
     // Columns of the list.
     enum Column { ColModule, ColFile, ColState };
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void reject() override;
 
 private:
     // Reads the library again, lists it and selects these modules.

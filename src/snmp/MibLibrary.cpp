@@ -1,6 +1,7 @@
 #include "snmp/MibLibrary.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -25,6 +26,7 @@ QStringList g_folders;
 bool g_foldersSet = false;
 QList<MibModuleState> g_modules;
 int g_generation = 0; // loads and reads so far
+QByteArray g_folderState; // the library's thread only: our folders at the last read
 
 bool g_loaded = false; // the library's thread only
 
@@ -184,8 +186,24 @@ QByteArray searchPath()
     return parts.join(sep).toLocal8Bit();
 }
 
+// Every file of our folders with its size and time: a change of any of
+// them means the modules may differ.
+QByteArray folderState()
+{
+    QByteArray out;
+    for (const QString& folder : MibLibrary::Folders()) {
+        out += QFile::encodeName(folder) + '\n';
+        const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden, QDir::Name);
+        for (const QFileInfo& f : files)
+            out += QFile::encodeName(f.fileName()) + ' ' + QByteArray::number(f.size()) + ' '
+                + QByteArray::number(f.lastModified().toMSecsSinceEpoch()) + '\n';
+    }
+    return out;
+}
+
 void readAll()
 {
+    g_folderState = folderState();
     static bool quiet = false;
     if (!quiet) {
         // Complaints outside a load are dropped rather than written to
@@ -449,6 +467,18 @@ void Reload()
         shutdown_mib();
     g_loaded = true;
     readAll();
+#endif
+}
+
+bool ReloadIfChanged()
+{
+#ifndef NETSNMP_DISABLE_MIB_LOADING
+    if (g_loaded && folderState() == g_folderState)
+        return false;
+    Reload();
+    return true;
+#else
+    return false;
 #endif
 }
 

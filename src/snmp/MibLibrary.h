@@ -98,6 +98,11 @@ QStringList Folders();
 void Load();
 // Drops the tree and reads the search path again (after files changed).
 void Reload();
+// Loads the library, or reads it again when a file of the library's own
+// folders (see Folders) was added, removed or changed since the last read,
+// as when the engineer copies a vendor's MIB into MIBS by hand.  True when
+// it read.
+bool ReloadIfChanged();
 // The modules of the last load, by name.
 QList<MibModuleState> Modules();
 

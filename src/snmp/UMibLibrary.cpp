@@ -64,8 +64,8 @@ TFMibLibrary* TFMibLibrary::showFor(kv::AppState& state, kv::UiServices& service
     if (!w) {
         w = new TFMibLibrary(state, services, parent);
         w->setAttribute(Qt::WA_DeleteOnClose);
-        w->FormShow();
     }
+    w->FormShow();
     w->show();
     w->raise();
     w->activateWindow();
@@ -152,7 +152,8 @@ void TFMibLibrary::Set_Lang()
 
 void TFMibLibrary::FormShow()
 {
-    kv::MibLibrary::Load();
+    // A module copied into MIBS by hand shows without a restart.
+    kv::MibLibrary::ReloadIfChanged();
     fill();
 }
 

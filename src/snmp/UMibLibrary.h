@@ -26,8 +26,8 @@ public:
     TFMibLibrary(kv::AppState& state, kv::UiServices& services, QWidget* parent = nullptr);
     void Set_Lang();
 
-    // Lists the modules of the library as last read (reading it first if it
-    // never was).
+    // Lists the modules of the library, read again first when the files of
+    // its folders changed since (or read for the first time).
     void FormShow();
     void Btn_AddClick();
     void Btn_RemoveClick();

@@ -436,6 +436,7 @@ void TFMibTree::changeEvent(QEvent* event)
 
 void TFMibTree::refreshTree()
 {
+    kv::MibLibrary::ReloadIfChanged(); // a module copied into MIBS by hand
     const int generation = kv::MibLibrary::Generation();
     if (generation == m_generation && m_generation >= 0)
         return;

@@ -74,7 +74,8 @@ struct LibraryFixture {
         if (!dialog->FormShow())
             return nullptr;
         dialog->show();
-        dialog->activateWindow();
+        // Ctrl+L again comes from the dialog, not from the library's window.
+        QApplication::setActiveWindow(dialog.get());
         if (!QTest::qWaitForWindowActive(dialog.get()))
             return nullptr;
         dialog->findChild<QTableView*>(QStringLiteral("ACG_SNMP"))->setFocus();
@@ -311,6 +312,35 @@ private slots:
         QCOMPARE(QDir(f.state.MibsDir).entryList(QDir::Files),
                  (QStringList{QStringLiteral("ACME-UPS-MIB"), QStringLiteral("KVTEST-MIB")}));
         QCOMPARE(cell(w, QStringLiteral("ACME-UPS-MIB"), TFMibLibrary::ColState), QStringLiteral("loaded"));
+    }
+
+    // A module the engineer copies into MIBS by hand, with the window open,
+    // is read when the window (or the tree) comes up again; a file changed
+    // in place too.
+    void handCopiedModuleIsRead()
+    {
+        LibraryFixture f;
+        TFMibLibrary* w = f.open();
+        QVERIFY(w);
+        QCOMPARE(w->lineOf(QStringLiteral("ACME-UPS-MIB")), -1);
+        QVERIFY(QFile::copy(kVendor, f.mibs(QStringLiteral("ACME-UPS-MIB"))));
+        QCOMPARE(f.open(), w);
+        QCOMPARE(cell(w, QStringLiteral("ACME-UPS-MIB"), TFMibLibrary::ColState), QStringLiteral("loaded"));
+        kv::MibObject o;
+        QVERIFY(kv::MibLibrary::Find(QStringLiteral("upsLastTest"), &o, nullptr));
+
+        // Nothing changed: not read again.
+        const int generation = kv::MibLibrary::Generation();
+        QCOMPARE(f.open(), w);
+        QCOMPARE(kv::MibLibrary::Generation(), generation);
+
+        // Broken in place (same name): its state follows.
+        QFile file(f.mibs(QStringLiteral("ACME-UPS-MIB")));
+        QVERIFY(file.open(QIODevice::Append));
+        file.write("\nthis is not a definition\n");
+        file.close();
+        QCOMPARE(f.open(), w);
+        QVERIFY(shownAsFailed(w, QStringLiteral("ACME-UPS-MIB")));
     }
 
     // Remove deletes the chosen modules' files from MIBS after a question;

@@ -195,6 +195,15 @@ private slots:
         const CliRun good = runCli({QStringLiteral("mib"), QStringLiteral("lint"), kModules + QStringLiteral("/KVTEST-MIB")});
         QCOMPARE(good.status, 0);
         QVERIFY2(good.out.trimmed().endsWith(QStringLiteral("KVTEST-MIB): loaded")), qPrintable(good.out));
+        // What a module imports from another folder is found once that
+        // folder is named.
+        const QString depends = QStringLiteral(KV_FIXTURES_DIR "/mib_depends/KVDEP-MIB");
+        const CliRun alone = runCli({QStringLiteral("mib"), QStringLiteral("lint"), depends});
+        QCOMPARE(alone.status, 1);
+        QVERIFY2(alone.out.trimmed().endsWith(QStringLiteral("KVDEP-MIB): missing imports: KVTEST-MIB")), qPrintable(alone.out));
+        const CliRun beside = runCli({QStringLiteral("mib"), QStringLiteral("lint"), QStringLiteral("--mibdir"), kModules, depends});
+        QCOMPARE(beside.status, 0);
+        QVERIFY2(beside.out.trimmed().endsWith(QStringLiteral("KVDEP-MIB): loaded")), qPrintable(beside.out));
     }
 
     // A module as vendors write them imports from every base module; it

@@ -109,12 +109,25 @@ int describe(const QStringList& args)
 
 int lint(const QStringList& args)
 {
-    if (args.isEmpty()) {
-        Err(QStringLiteral("usage: kv52013-cli mib lint FILE..."));
+    QStringList added; // the folders of the modules the files import from
+    QStringList files;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--mibdir") && i + 1 < args.size()) {
+            added.append(args[++i]);
+        } else if (args[i].startsWith(QLatin1String("--"))) {
+            files.clear();
+            break;
+        } else {
+            files.append(args[i]);
+        }
+    }
+    if (files.isEmpty()) {
+        Err(QStringLiteral("usage: kv52013-cli mib lint [--mibdir DIR]... FILE..."));
         return 2;
     }
+    kv::MibLibrary::SetFolders(added + kv::MibLibrary::Folders());
     int status = 0;
-    for (const kv::MibModuleState& s : kv::MibLibrary::Lint(args)) {
+    for (const kv::MibModuleState& s : kv::MibLibrary::Lint(files)) {
         Out(s.describe());
         if (!s.loaded())
             status = 1;
@@ -132,6 +145,6 @@ int CmdMib(const QStringList& args)
     if (sub == QLatin1String("lint"))
         return lint(args.mid(1));
     Err(QStringLiteral("usage: kv52013-cli mib describe [--mibdir DIR]... NAME|OID [--json]\n"
-                       "       kv52013-cli mib lint FILE..."));
+                       "       kv52013-cli mib lint [--mibdir DIR]... FILE..."));
     return 2;
 }

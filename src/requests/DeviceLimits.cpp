@@ -40,6 +40,11 @@ bool RowIsCompiled(const QString& enable)
     return UpperAscii(TrimCtl(enable)) == QLatin1String("Y");
 }
 
+bool CheckBoxIsSet(int column, const QString& text)
+{
+    return column == ColEnable ? RowIsCompiled(text) : UpperAscii(text) == QLatin1String("Y");
+}
+
 int SnmpCellLimitHint(const SnmpRequest& row, int column)
 {
     switch (column) {

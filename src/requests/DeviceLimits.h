@@ -27,6 +27,11 @@ bool NumberBytesFits(const QString& text);
 // Whether the compile takes a row with this Enable text: "Y" in any case,
 // with blanks around it allowed.
 bool RowIsCompiled(const QString& enable);
+// Whether a check-box cell of this column is set as the compile reads it:
+// Enable as RowIsCompiled, the flags when their text is "Y" in any case (a
+// blank around it makes it clear).  The grid shows and copies a cell by this
+// rule, so that a row the device gets is never shown as switched off.
+bool CheckBoxIsSet(int column, const QString& text);
 
 // The text index of the hint for a cell of the request table whose text the
 // device cannot hold (Community Name, Num Bytes); 0 when it fits.  Whether

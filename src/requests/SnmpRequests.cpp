@@ -1,5 +1,7 @@
 #include "requests/SnmpRequests.h"
 
+#include "requests/DeviceLimits.h"
+
 #include "common/AtomicFile.h"
 #include "common/NumberRule.h"
 #include "common/TextRules.h"
@@ -234,14 +236,17 @@ SnmpCheckResult CheckSnmpRequests(const QVector<SnmpRequest>& rows)
     for (int i = 0; i < content; ++i) {
         const SnmpRequest& r = rows[i];
         const int row = i + 1;
-        if (TrimCtl(r.Enable) != QLatin1String("Y"))
+        // The rows the compile takes ("y" too), so that none reaches the
+        // device unchecked.
+        if (!RowIsCompiled(r.Enable))
             continue;
         std::array<quint8, 4> bytes{};
         if (CheckIpAddressText(r.IP_Address, bytes))
             return {row, TxtBadIp};
         if (const int code = CheckOidText(r.OID))
             return {row, TxtBadIp + code};
-        if (TrimCtl(r.On_Timer) == QLatin1String("Y") && !InRange(r.Time, 1, 100000000))
+        if ((TrimCtl(r.On_Timer) == QLatin1String("Y") || CheckBoxIsSet(ColOnTimer, r.On_Timer))
+            && !InRange(r.Time, 1, 100000000))
             return {row, TxtBadTime};
         if (!InRange(r.Number_Bytes, 0, 1024))
             return {row, TxtBadBytes};

@@ -157,7 +157,7 @@ QVector<int> EnabledContentRows(const QVector<SnmpRequest>& rows)
     QVector<int> numbers;
     const int content = SnmpContentRowCount(rows);
     for (int r = 1; r <= content; ++r) {
-        if (rows[r - 1].Enable.trimmed() == QLatin1String("Y"))
+        if (RowIsCompiled(rows[r - 1].Enable))
             numbers << r;
     }
     return numbers;

@@ -46,7 +46,7 @@ QVariant SnmpTableModel::data(const QModelIndex& index, int role) const
         return limitHint(index.row(), col) ? m_limitIcon : QVariant();
     case Qt::CheckStateRole:
         if (check)
-            return text == QLatin1String("Y") ? Qt::Checked : Qt::Unchecked;
+            return CheckBoxIsSet(col, text) ? Qt::Checked : Qt::Unchecked;
         return QVariant();
     default:
         return QVariant();

@@ -571,7 +571,7 @@ void TFSNMPManagerAccess::CopyCells()
                 continue;
             const QString& text = m_model->rows().at(r).field(c);
             if (kv::SnmpRequest::IsCheckBoxColumn(c))
-                line << (text == QLatin1String("Y") ? QStringLiteral("Y") : QStringLiteral("N"));
+                line << (kv::CheckBoxIsSet(c, text) ? QStringLiteral("Y") : QStringLiteral("N"));
             else
                 line << text;
         }

@@ -454,6 +454,23 @@ void TestSnmpDialog::checkBoxCells()
     QCOMPARE(f.row(1).Cancel, QStringLiteral("Y"));
     QTest::keyClick(f.grid, Qt::Key_Space);
     QCOMPARE(f.row(1).Cancel, QStringLiteral("N"));
+
+    // A cell shows what the compile takes from it: a hand-edited " y " Enable
+    // and a "y" flag are set on the device, so they show ticked; a flag with
+    // a blank around it is not taken, so it shows clear.
+    const auto shown = [&](int column, const char* text) {
+        f.model->setData(f.model->index(0, column), QString::fromLatin1(text));
+        return f.model->index(0, column).data(Qt::CheckStateRole).toInt();
+    };
+    QCOMPARE(shown(kv::ColEnable, " y "), int(Qt::Checked));
+    QCOMPARE(shown(kv::ColEnable, "n"), int(Qt::Unchecked));
+    QCOMPARE(shown(kv::ColOnTimer, "y"), int(Qt::Checked));
+    QCOMPARE(shown(kv::ColOnTimer, " Y"), int(Qt::Unchecked));
+    QCOMPARE(shown(kv::ColCancel, "y"), int(Qt::Checked));
+    // Toggled, it is written as the grid always writes it.
+    f.setCurrent(1, kv::ColCancel);
+    QTest::keyClick(f.grid, Qt::Key_Space);
+    QCOMPARE(f.row(1).Cancel, QStringLiteral("N"));
 }
 
 void TestSnmpDialog::pickListKeepsFileValue()

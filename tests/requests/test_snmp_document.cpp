@@ -151,7 +151,8 @@ void TestSnmpDocument::rowCheck_data()
     QTest::newRow("valid rows") << L({"", "", ""}) << 0 << 0;
     QTest::newRow("first failure wins") << L({"", "OID=.1", "IP_Address=x"}) << 2 << 641;
     QTest::newRow("disabled row skipped") << L({"Enable=N|IP_Address=abc|OID="}) << 0 << 0;
-    QTest::newRow("lower-case y is disabled") << L({"Enable=y|IP_Address=abc"}) << 0 << 0;
+    // The compile takes a lower-case y: such a row is checked like any other.
+    QTest::newRow("lower-case y is checked") << L({"Enable=y|IP_Address=abc"}) << 1 << 638;
     QTest::newRow("inserted row: empty Enable") << L({"Enable=|IP_Address=abc"}) << 0 << 0;
     QTest::newRow("Enable trimmed") << L({"Enable= Y |IP_Address=abc"}) << 1 << 638;
     QTest::newRow("bad address") << L({"", "IP_Address=192.168.1"}) << 2 << 638;
@@ -167,6 +168,7 @@ void TestSnmpDocument::rowCheck_data()
     QTest::newRow("timer on, time 100000000") << L({"On_Timer=Y|Time=100000000"}) << 0 << 0;
     QTest::newRow("timer on, time 100000001") << L({"On_Timer=Y|Time=100000001"}) << 1 << 645;
     QTest::newRow("timer on trimmed, empty time") << L({"On_Timer= Y|Time="}) << 1 << 645;
+    QTest::newRow("timer on in lower case, time 0") << L({"On_Timer=y|Time=0"}) << 1 << 645;
     QTest::newRow("bytes 0") << L({"Number_Bytes=0"}) << 0 << 0;
     QTest::newRow("bytes 1024") << L({"Number_Bytes=1024"}) << 0 << 0;
     QTest::newRow("bytes 1025") << L({"Number_Bytes=1025"}) << 1 << 646;

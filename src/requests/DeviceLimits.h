@@ -44,8 +44,7 @@ bool RowIsCompiled(const QString& enable);
 
 // The text index of the hint for a cell of the request table whose text the
 // device cannot hold (Community Name, by its characters before its length;
-// Num Bytes); 0 when it fits.  Whether
-// the row is compiled is not looked at.
+// Num Bytes); 0 when it fits.  Whether the row is compiled is not looked at.
 int SnmpCellLimitHint(const SnmpRequest& row, int column);
 
 // The first column of the row, in column order, whose cell breaks a limit

@@ -35,6 +35,9 @@ enum : int {
     TxtCommunityRefused = 1180,
     TxtOidRefused = 1181,
     TxtStationNameRefused = 1182,
+    TxtCommunityCharRefused = 1238,
+    TxtOidCharRefused = 1239,
+    TxtStationNameCharRefused = 1240,
     TxtSnmpNameLabel = 408,
     TxtProfinetNameLabel = 556,
 };
@@ -104,17 +107,15 @@ void Compiler::CompileCommParams(const pugi::xml_document* doc)
     readQuad(root, SnmpGatGroup, kDefGateway, g.SNMP_Manager_GAT);
     applyGatewayFlag(root, SnmpGatGroup, g.SNMP_Manager_GAT);
     const QString snmpName = stationName(root, "SNMP_Name_of_Station");
-    if (!StationNameFits(snmpName))
-        refuse(CompileOutcome::SnmpNameField, 0);
-    ConfigImage::SetText(g.SNMP_Name_of_Station, snmpName);
+    if (admitText(snmpName, StationNameFits(snmpName), CompileOutcome::SnmpNameField, 0))
+        ConfigImage::SetText(g.SNMP_Name_of_Station, snmpName);
     readQuad(root, PnIpGroup, kDefPnIp, g.PROFINET_IP);
     readQuad(root, PnSmGroup, kDefMask, g.PROFINET_SM);
     readQuad(root, PnGatGroup, kDefGateway, g.PROFINET_GAT);
     applyGatewayFlag(root, PnGatGroup, g.PROFINET_GAT);
     const QString profinetName = stationName(root, "PROFINET_NAME_STA");
-    if (!StationNameFits(profinetName))
-        refuse(CompileOutcome::ProfinetNameField, 0);
-    ConfigImage::SetText(g.PROFINET_NAME_STA, profinetName);
+    if (admitText(profinetName, StationNameFits(profinetName), CompileOutcome::ProfinetNameField, 0))
+        ConfigImage::SetText(g.PROFINET_NAME_STA, profinetName);
 }
 
 void Compiler::beginRequests()
@@ -125,12 +126,29 @@ void Compiler::beginRequests()
     m_surplus = 0;
 }
 
-void Compiler::refuse(CompileOutcome::Field field, int row)
+void Compiler::refuse(CompileOutcome::Field field, int row, char32_t character)
 {
     if (m_refusedField != CompileOutcome::NoField)
         return;
     m_refusedField = field;
     m_refusedRow = row;
+    m_refusedChar = character;
+}
+
+bool Compiler::admitText(const QString& text, bool fitsLength, CompileOutcome::Field field, int row)
+{
+    // The character first: a text that has none above U+00FF is as long in
+    // bytes as in the characters the engineer sees, so its length message
+    // counts what the engineer counts.
+    if (const char32_t c = FirstNonDeviceChar(text)) {
+        refuse(field, row, c);
+        return false;
+    }
+    if (!fitsLength) {
+        refuse(field, row);
+        return false;
+    }
+    return true;
 }
 
 void Compiler::compileRow(const CompiledRowText& r, int tableRow)
@@ -155,16 +173,18 @@ void Compiler::compileRow(const CompiledRowText& r, int tableRow)
     const qint32 version = r.number(ColVersion, 1);
     rec.Flags = version == 1 ? FlagVersion1 : version == 2 ? FlagVersion2 : FlagVersion3;
 
-    // A text its field cannot hold whole is refused, never cut: the device
-    // would use another community or object than the engineer tested.
+    // A text its field cannot hold as it is, whole, is refused, never cut or
+    // changed: the device would use another community or object than the
+    // engineer tested.
     const QString& community = r.has(ColCommunity) ? r.text(ColCommunity) : kDefCommunity;
-    if (!CommunityFits(community))
-        return refuse(CompileOutcome::CommunityField, tableRow);
+    if (!admitText(community, CommunityFits(community), CompileOutcome::CommunityField, tableRow))
+        return;
     ConfigImage::SetText(rec.Community_String, community, CommunityMaxChars);
     if (r.has(ColOid)) {
-        if (!OidFits(r.text(ColOid)))
-            return refuse(CompileOutcome::OidField, tableRow);
-        ConfigImage::SetText(rec.OID, r.text(ColOid));
+        const QString& oid = r.text(ColOid);
+        if (!admitText(oid, OidFits(oid), CompileOutcome::OidField, tableRow))
+            return;
+        ConfigImage::SetText(rec.OID, oid);
     }
 
     if (r.upperIs(ColType, QLatin1String("INT")))
@@ -223,6 +243,7 @@ CompileOutcome Compiler::compile(const FileRead& parGenRead, const QByteArray& p
     m_image.ClearRequestTable();
     m_refusedField = CompileOutcome::NoField;
     m_refusedRow = 0;
+    m_refusedChar = 0;
     CompileCommParams(parGenRead.ok() ? &parGenDoc : nullptr);
 
     pugi::xml_document tableDoc;
@@ -238,6 +259,7 @@ CompileOutcome Compiler::compile(const FileRead& parGenRead, const QByteArray& p
         r.status = CompileOutcome::RowRefused;
         r.field = m_refusedField;
         r.row = m_refusedRow;
+        r.character = m_refusedChar;
         return r; // no image to write
     }
     if (m_output.size() != ImageSize)
@@ -286,6 +308,20 @@ QString CompileMessage(const CompileOutcome& outcome, const LangTable& lang)
 {
     if (outcome.status != CompileOutcome::RowRefused)
         return outcome.message;
+    if (outcome.character) {
+        const QString c = DeviceCharText(outcome.character);
+        const QString row = QString::number(outcome.row);
+        switch (outcome.field) {
+        case CompileOutcome::CommunityField:
+            return lang.Get(TxtCommunityCharRefused).arg(row, c);
+        case CompileOutcome::OidField:
+            return lang.Get(TxtOidCharRefused).arg(row, c);
+        case CompileOutcome::SnmpNameField:
+            return lang.Get(TxtStationNameCharRefused).arg(lang.Get(TxtSnmpNameLabel), c);
+        default:
+            return lang.Get(TxtStationNameCharRefused).arg(lang.Get(TxtProfinetNameLabel), c);
+        }
+    }
     switch (outcome.field) {
     case CompileOutcome::CommunityField:
         return lang.Get(TxtCommunityRefused).arg(outcome.row);

@@ -15,8 +15,9 @@ namespace kv {
 struct CompileOutcome {
     // RowRefused: a value that its field of the image cannot hold whole (an
     // enabled row's Num Bytes outside 0..255, Community Name over 15
-    // characters or OID over 96; a name of station over 16).  Nothing is cut:
-    // the compile stops at the first such value.
+    // characters or OID over 96; a name of station over 16), or a text with
+    // a character the device would get as another byte (above U+00FF).
+    // Nothing is cut or changed: the compile stops at the first such value.
     enum Status { Ok, LoadError, WriteError, RowRefused };
     // The field a RowRefused names.
     enum Field { NoField, NumberBytesField, CommunityField, OidField, SnmpNameField, ProfinetNameField };
@@ -24,6 +25,7 @@ struct CompileOutcome {
     QString message;      // for LoadError and WriteError: file name and reason
     Field field = NoField; // for RowRefused
     int row = 0;          // for RowRefused of a request field: the row's number in the table, from 1
+    char32_t character = 0; // for RowRefused of a text: the character it cannot hold, 0 when it is too long
     int surplusRows = 0;  // enabled rows beyond the 512 records, not compiled
     bool ok() const { return status == Ok; }
 };
@@ -87,11 +89,15 @@ private:
     QByteArray m_output;
     int m_imageLength = 0;
     // Keeps the first value refused; row 0 for a name of station.
-    void refuse(CompileOutcome::Field field, int row);
+    void refuse(CompileOutcome::Field field, int row, char32_t character = 0);
+    // Whether the device can take the text as it is: every character one it
+    // keeps, then fitsLength; refuses it when not.
+    bool admitText(const QString& text, bool fitsLength, CompileOutcome::Field field, int row);
 
     int m_surplus = 0;
     CompileOutcome::Field m_refusedField = CompileOutcome::NoField;
     int m_refusedRow = 0;
+    char32_t m_refusedChar = 0;
 };
 
 } // namespace kv

@@ -106,6 +106,8 @@ public:
 
     // Copies the low 8 bits of each UTF-16 code unit, at most maxChars of
     // them, and zero-fills the rest of the field: nothing is written past it.
+    // Only for a character U+0000..U+00FF are those bits the character
+    // itself: the compile hands over no other (FitsDeviceBytes).
     template <size_t N>
     static void SetText(std::array<quint8, N>& field, const QString& text, int maxChars = int(N))
     {

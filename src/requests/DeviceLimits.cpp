@@ -10,9 +10,37 @@ namespace {
 enum : int {
     TxtCommunityTooLong = 1183,
     TxtNumberBytesTooLarge = 1184,
+    TxtCommunityNotDeviceChars = 1241,
 };
 
 } // namespace
+
+bool FitsDeviceBytes(const QString& text)
+{
+    return FirstNonDeviceChar(text) == 0;
+}
+
+char32_t FirstNonDeviceChar(const QString& text)
+{
+    const int n = int(text.size());
+    for (int i = 0; i < n; ++i) {
+        const QChar c = text.at(i);
+        if (c.unicode() <= 0xFF)
+            continue;
+        if (c.isHighSurrogate() && i + 1 < n && text.at(i + 1).isLowSurrogate())
+            return QChar::surrogateToUcs4(c, text.at(i + 1));
+        return c.unicode();
+    }
+    return 0;
+}
+
+QString DeviceCharText(char32_t c)
+{
+    const QString code = QStringLiteral("U+%1").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper();
+    if (c >= 0xD800 && c <= 0xDFFF)
+        return code;
+    return QLatin1Char('"') + QString::fromUcs4(&c, 1) + QStringLiteral("\" (") + code + QLatin1Char(')');
+}
 
 bool CommunityFits(const QString& text)
 {
@@ -49,6 +77,8 @@ int SnmpCellLimitHint(const SnmpRequest& row, int column)
 {
     switch (column) {
     case ColCommunity:
+        if (!FitsDeviceBytes(row.Community_String))
+            return TxtCommunityNotDeviceChars;
         return CommunityFits(row.Community_String) ? 0 : TxtCommunityTooLong;
     case ColNumberBytes:
         return NumberBytesFits(row.Number_Bytes) ? 0 : TxtNumberBytesTooLarge;

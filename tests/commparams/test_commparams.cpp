@@ -324,6 +324,18 @@ void TestCommParams::checkCommandWarns_data()
                           "the device can hold: the configuration will not compile.\n"
                           "warning: SNMP_Manager.xml: row 3: Num Bytes is outside 0 to 255, the range the device can "
                           "hold: the configuration will not compile.\n");
+    // The emoji is named, not the 17 UTF-16 units it makes the name; a
+    // Latin-1 letter is what the device stores.
+    QTest::newRow("a name of station of 15 and an emoji, a euro sign in a community")
+        << QByteArray("<Par_Gen><SNMP_Name_of_Station>abcdefghijklmno\xF0\x9F\x98\x80</SNMP_Name_of_Station></Par_Gen>")
+        << row + "Number_Bytes=\"4\" Community_String=\"Gr\xC3\xBC\xC3\x9F\"/>" + row
+            + "Number_Bytes=\"4\" Community_String=\"pub\xE2\x82\xAC\"/>"
+        << QStringLiteral("warning: ParGen.xml: \"SNMP Name of Station\" holds the character \"\U0001F600\" (U+1F600), "
+                          "which the device cannot hold (it takes only the characters of Latin-1, U+0000 to U+00FF): "
+                          "the configuration will not compile.\n"
+                          "warning: SNMP_Manager.xml: row 2: The Community Name holds a character the device cannot "
+                          "hold (it takes only the characters of Latin-1, U+0000 to U+00FF): the configuration will "
+                          "not compile.\n");
 }
 
 // Values the editors save but the device cannot take, or that are no mask,

@@ -105,6 +105,18 @@ void TestCompileCli::refusedValueKeepsImage_data()
         << QByteArray("Number_Bytes=\"4\"")
         << "Error! \"PROFINET Name of Station\" is longer than the device can hold (16 characters): the "
            "configuration was not compiled.";
+    // "\u20AC" would reach the device as 0xAC.
+    QTest::newRow("community with a euro sign")
+        << QByteArray() << QByteArray("Number_Bytes=\"4\" Community_String=\"public\xE2\x82\xAC\"")
+        << QStringLiteral("Error! Row 2 of the SNMP Manager table has a Community Name with the character \"\u20AC\" "
+                          "(U+20AC), which the device cannot hold (it takes only the characters of Latin-1, U+0000 to "
+                          "U+00FF): the configuration was not compiled.");
+    QTest::newRow("name of station with a euro sign")
+        << QByteArray("<Par_Gen><SNMP_Name_of_Station>Kessel\xE2\x82\xAC</SNMP_Name_of_Station></Par_Gen>")
+        << QByteArray("Number_Bytes=\"4\"")
+        << QStringLiteral("Error! \"SNMP Name of Station\" holds the character \"\u20AC\" (U+20AC), which the device "
+                          "cannot hold (it takes only the characters of Latin-1, U+0000 to U+00FF): the configuration "
+                          "was not compiled.");
 }
 
 void TestCompileCli::refusedValueKeepsImage()

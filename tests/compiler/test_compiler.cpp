@@ -203,8 +203,14 @@ void TestCompiler::fields_data()
                                         << Ranges{{0x101B8, QByteArray(16, '\0')}};
     QTest::newRow("name of 16 fills its field") << parGen("<PROFINET_NAME_STA>abcdefghijklmnop</PROFINET_NAME_STA>")
                                     << QByteArray() << Ranges{{0x10050, QByteArray("abcdefghijklmnop")}, {0x10060, hex("00000000")}};
-    QTest::newRow("name low 8 bits") << parGen("<PROFINET_NAME_STA>\xC3\xA9\xE2\x82\xAC</PROFINET_NAME_STA>")
-                                     << QByteArray() << Ranges{{0x10050, hex("E9AC00")}};
+    // U+0080..U+00FF reach the device as their Latin-1 byte, which is the
+    // character itself.
+    QTest::newRow("texts of Latin-1 characters keep their bytes")
+        << parGen("<PROFINET_NAME_STA>\xC3\xA9\xC3\xBF</PROFINET_NAME_STA>"
+                  "<SNMP_Name_of_Station>Ger\xC3\xA4t</SNMP_Name_of_Station>")
+        << table("<row Community_String=\"\xC3\xA4\xC2\xA0x\" OID=\"1.\xC2\xB0\"/>")
+        << Ranges{{0x10050, hex("E9FF00")}, {0x101B8, hex("476572E47400")}, {0x08, hex("E4A07800")},
+                  {0x18, hex("312EB000")}};
     QTest::newRow("first node not the root")
         << QByteArray("<!--c--><Par_Gen><PROFINET_IP4>7</PROFINET_IP4></Par_Gen>") << QByteArray()
         << Ranges{{0x10028, hex("C0A80005")}};
@@ -445,41 +451,75 @@ void TestCompiler::valueBeyondItsField_data()
     QTest::addColumn<int>("field");       // CompileOutcome::Field refused, NoField: compiles
     QTest::addColumn<int>("refusedRow");  // the row a refusal names (0 for a name of station)
     QTest::addColumn<int>("storedBytes"); // of the first record, when compiled
+    QTest::addColumn<QString>("character"); // the character a refusal names, none for a value too long
     const QByteArray none;
-    QTest::newRow("255 fits") << none << QByteArray("<row Number_Bytes=\"255\"/>") << int(F::NoField) << 0 << 255;
-    QTest::newRow("0 fits") << none << QByteArray("<row Number_Bytes=\"0\"/>") << int(F::NoField) << 0 << 0;
+    QTest::newRow("255 fits") << none << QByteArray("<row Number_Bytes=\"255\"/>") << int(F::NoField) << 0 << 255 << QString();
+    QTest::newRow("0 fits") << none << QByteArray("<row Number_Bytes=\"0\"/>") << int(F::NoField) << 0 << 0 << QString();
     QTest::newRow("not a number takes the default")
-        << none << QByteArray("<row Number_Bytes=\"many\"/>") << int(F::NoField) << 0 << 1;
-    QTest::newRow("256") << none << QByteArray("<row Number_Bytes=\"256\"/>") << int(F::NumberBytesField) << 1 << 0;
+        << none << QByteArray("<row Number_Bytes=\"many\"/>") << int(F::NoField) << 0 << 1 << QString();
+    QTest::newRow("256") << none << QByteArray("<row Number_Bytes=\"256\"/>") << int(F::NumberBytesField) << 1 << 0 << QString();
     QTest::newRow("300 in row 3") << none << QByteArray("<row/><row/><row Number_Bytes=\"300\"/>")
-                                  << int(F::NumberBytesField) << 3 << 0;
+                                  << int(F::NumberBytesField) << 3 << 0 << QString();
     QTest::newRow("hexadecimal $100") << none << QByteArray("<row Number_Bytes=\"$100\"/>") << int(F::NumberBytesField)
-                                      << 1 << 0;
-    QTest::newRow("negative") << none << QByteArray("<row Number_Bytes=\"-1\"/>") << int(F::NumberBytesField) << 1 << 0;
+                                      << 1 << 0 << QString();
+    QTest::newRow("negative") << none << QByteArray("<row Number_Bytes=\"-1\"/>") << int(F::NumberBytesField) << 1 << 0 << QString();
     QTest::newRow("a comment counts as a row of the table")
-        << none << QByteArray("<!--x--><row Number_Bytes=\"1024\"/>") << int(F::NumberBytesField) << 2 << 0;
+        << none << QByteArray("<!--x--><row Number_Bytes=\"1024\"/>") << int(F::NumberBytesField) << 2 << 0 << QString();
     QTest::newRow("first of two") << none << QByteArray("<row Number_Bytes=\"999\"/><row Number_Bytes=\"300\"/>")
-                                  << int(F::NumberBytesField) << 1 << 0;
+                                  << int(F::NumberBytesField) << 1 << 0 << QString();
     QTest::newRow("disabled row is not compiled")
         << none << QByteArray("<row Enable=\"N\" Number_Bytes=\"300\" Community_String=\"0123456789abcdefg\"/><row/>")
-        << int(F::NoField) << 0 << 1;
+        << int(F::NoField) << 0 << 1 << QString();
     QTest::newRow("a disabled row keeps its number")
-        << none << QByteArray("<row Enable=\"N\"/><row Number_Bytes=\"300\"/>") << int(F::NumberBytesField) << 2 << 0;
+        << none << QByteArray("<row Enable=\"N\"/><row Number_Bytes=\"300\"/>") << int(F::NumberBytesField) << 2 << 0 << QString();
     QTest::newRow("enabled row 513 is not compiled")
-        << none << QByteArray("<row/>").repeated(512) + "<row Number_Bytes=\"300\"/>" << int(F::NoField) << 0 << 1;
+        << none << QByteArray("<row/>").repeated(512) + "<row Number_Bytes=\"300\"/>" << int(F::NoField) << 0 << 1 << QString();
     QTest::newRow("community of 16")
-        << none << QByteArray("<row/><row Community_String=\"0123456789abcdef\"/>") << int(F::CommunityField) << 2 << 0;
+        << none << QByteArray("<row/><row Community_String=\"0123456789abcdef\"/>") << int(F::CommunityField) << 2 << 0 << QString();
     QTest::newRow("community before Num Bytes of the same row")
         << none << QByteArray("<row Community_String=\"0123456789abcdef\" Number_Bytes=\"300\"/>")
-        << int(F::CommunityField) << 1 << 0;
-    QTest::newRow("OID of 97") << none << "<row OID=\"" + QByteArray(97, '1') + "\"/>" << int(F::OidField) << 1 << 0;
+        << int(F::CommunityField) << 1 << 0 << QString();
+    QTest::newRow("OID of 97") << none << "<row OID=\"" + QByteArray(97, '1') + "\"/>" << int(F::OidField) << 1 << 0 << QString();
     QTest::newRow("SNMP name of 17")
         << parGen("<SNMP_Name_of_Station>abcdefghijklmnopq</SNMP_Name_of_Station>") << QByteArray("<row/>")
-        << int(F::SnmpNameField) << 0 << 0;
-    // A character outside the BMP is two UTF-16 units, two bytes of the field.
-    QTest::newRow("PROFINET name of 17 units, first of all")
+        << int(F::SnmpNameField) << 0 << 0 << QString();
+    QTest::newRow("PROFINET name of 17, first of all")
+        << parGen("<PROFINET_NAME_STA>abcdefghijklmnopq</PROFINET_NAME_STA>")
+        << QByteArray("<row Number_Bytes=\"300\"/>") << int(F::ProfinetNameField) << 0 << 0 << QString();
+
+    // A character above U+00FF would reach the device as another byte ("\u20AC"
+    // as 0xAC): refused with the character named, never changed.
+    const QString euro = QStringLiteral("\"\u20AC\" (U+20AC)");
+    QTest::newRow("community with a euro sign")
+        << none << QByteArray("<row/><row Community_String=\"pub\xE2\x82\xAC\"/>") << int(F::CommunityField) << 2 << 0
+        << euro;
+    QTest::newRow("OID with an omega")
+        << none << QByteArray("<row OID=\"1.3.\xCE\xA9\"/>") << int(F::OidField) << 1 << 0
+        << QStringLiteral("\"\u03A9\" (U+03A9)");
+    QTest::newRow("community before OID and Num Bytes of the same row")
+        << none << QByteArray("<row Community_String=\"\xE2\x82\xAC\" OID=\"\xCE\xA9\" Number_Bytes=\"300\"/>")
+        << int(F::CommunityField) << 1 << 0 << euro;
+    QTest::newRow("OID before Num Bytes of the same row")
+        << none << QByteArray("<row OID=\"\xCE\xA9\" Number_Bytes=\"300\"/>") << int(F::OidField) << 1 << 0
+        << QStringLiteral("\"\u03A9\" (U+03A9)");
+    QTest::newRow("an earlier row's Num Bytes first")
+        << none << QByteArray("<row Number_Bytes=\"300\"/><row Community_String=\"\xE2\x82\xAC\"/>")
+        << int(F::NumberBytesField) << 1 << 0 << QString();
+    QTest::newRow("disabled row with a euro sign is not compiled")
+        << none << QByteArray("<row Enable=\"N\" Community_String=\"\xE2\x82\xAC\"/><row/>") << int(F::NoField) << 0 << 1
+        << QString();
+    QTest::newRow("SNMP name with a euro sign, before the rows")
+        << parGen("<SNMP_Name_of_Station>st\xE2\x82\xAC</SNMP_Name_of_Station>")
+        << QByteArray("<row Community_String=\"\xCE\xA9\"/>") << int(F::SnmpNameField) << 0 << 0 << euro;
+    // A character outside the BMP is one character to the engineer: it is
+    // named whole, and before the length its two UTF-16 units would give.
+    QTest::newRow("PROFINET name of 15 and an emoji")
         << parGen("<PROFINET_NAME_STA>abcdefghijklmno\xF0\x9F\x98\x80</PROFINET_NAME_STA>")
-        << QByteArray("<row Number_Bytes=\"300\"/>") << int(F::ProfinetNameField) << 0 << 0;
+        << QByteArray("<row/>") << int(F::ProfinetNameField) << 0 << 0
+        << QStringLiteral("\"\U0001F600\" (U+1F600)");
+    QTest::newRow("community of 14 and an emoji")
+        << none << QByteArray("<row Community_String=\"abcdefghijklmn\xF0\x9F\x98\x80\"/>") << int(F::CommunityField) << 1
+        << 0 << QStringLiteral("\"\U0001F600\" (U+1F600)");
 }
 
 // A value that its field of the image cannot hold whole stops the compile
@@ -492,6 +532,7 @@ void TestCompiler::valueBeyondItsField()
     QFETCH(int, field);
     QFETCH(int, refusedRow);
     QFETCH(int, storedBytes);
+    QFETCH(QString, character);
     QTemporaryDir dir;
     if (!parGenDoc.isEmpty())
         QVERIFY(tryWriteFile(dir.filePath(QStringLiteral("ParGen.xml")), parGenDoc));
@@ -514,6 +555,12 @@ void TestCompiler::valueBeyondItsField()
         : field == kv::CompileOutcome::SnmpNameField ? QStringLiteral("\"SNMP Name of Station\"")
                                                      : QStringLiteral("\"PROFINET Name of Station\"");
     QVERIFY2(message.contains(place), qPrintable(message));
+    if (!character.isEmpty()) {
+        QVERIFY2(message.contains(QStringLiteral("the character ") + character), qPrintable(message));
+        QVERIFY2(!message.contains(QLatin1String("longer")), qPrintable(message));
+        return;
+    }
+    QCOMPARE(uint(r.character), 0u);
     const char* limit = field == kv::CompileOutcome::NumberBytesField ? "255"
         : field == kv::CompileOutcome::CommunityField                 ? "15"
         : field == kv::CompileOutcome::OidField                       ? "96"

@@ -530,7 +530,9 @@ void TestSnmpDialog::limitMarks()
               "<SNMP_Agent_Access><row IP_Address=\"10.0.0.1\" Number_Bytes=\"300\"/>"
               "<row IP_Address=\"10.0.0.2\" Community_String=\"" + community16.toLatin1() + "\" Number_Bytes=\"255\"/>"
               "<row IP_Address=\"10.0.0.3\" Community_String=\"0123456789abcde\" Number_Bytes=\"many\"/>"
-              "<row Enable=\"N\" IP_Address=\"10.0.0.4\" Number_Bytes=\"300\"/></SNMP_Agent_Access>");
+              "<row Enable=\"N\" IP_Address=\"10.0.0.4\" Number_Bytes=\"300\"/>"
+              "<row IP_Address=\"10.0.0.5\" Community_String=\"pub\xE2\x82\xAC\"/>"
+              "<row IP_Address=\"10.0.0.6\" Community_String=\"gr\xC3\xBCn\"/></SNMP_Agent_Access>");
     QVERIFY(f.dialog.FormShow());
     const auto mark = [&f](int row, int column) {
         const QModelIndex i = f.model->index(row - 1, column);
@@ -545,6 +547,10 @@ void TestSnmpDialog::limitMarks()
     QCOMPARE(mark(3, kv::ColCommunity).first, false);
     QCOMPARE(mark(3, kv::ColNumberBytes).first, false); // no number: the check's to report
     QCOMPARE(mark(4, kv::ColNumberBytes).first, false); // not compiled
+    // A character the device would get as another byte; a Latin-1 one it keeps.
+    QCOMPARE(mark(5, kv::ColCommunity),
+             std::make_pair(true, QStringLiteral("pub\u20AC\n") + f.state.Text(1241)));
+    QCOMPARE(mark(6, kv::ColCommunity), std::make_pair(false, QStringLiteral("gr\u00FCn")));
 
     // Ticking Enable marks the row; mending the value takes the mark off.
     f.dialog.show();

@@ -80,6 +80,10 @@ void TestSnmpRowTest::plan_data()
     QTest::newRow("community of 16") << "Get" << "2" << oid << QString(16, QLatin1Char('c')) << four
                                      << SnmpVerdict::BadRow << lang.Get(1183);
     QTest::newRow("Num Bytes 300") << "Set" << "2" << oid << pub << "300" << SnmpVerdict::BadRow << lang.Get(1184);
+    QTest::newRow("community with a euro sign") << "Get" << "2" << oid << QStringLiteral("pub\u20AC") << four
+                                                << SnmpVerdict::BadRow << lang.Get(1241);
+    QTest::newRow("community with an umlaut") << "Get" << "2" << oid << QStringLiteral("gr\u00FCn") << four
+                                              << SnmpVerdict::Fits << QString();
 }
 
 void TestSnmpRowTest::plan()

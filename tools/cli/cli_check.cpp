@@ -26,6 +26,7 @@ enum : int {
     TxtSnmpNameLabel = 408,
     TxtProfinetNameLabel = 556,
     TxtStationNameTooLong = 1187,
+    TxtStationNameBadChar = 1242,
 };
 
 // One document of a configuration: its file name and its check, which
@@ -51,7 +52,10 @@ CheckStatus checkParGen(const QString& path, const QString& fileName, const kv::
     const std::pair<const QString*, int> names[] = {{&r.params.SNMP_Name_of_Station, TxtSnmpNameLabel},
                                                     {&r.params.PROFINET_NAME_STA, TxtProfinetNameLabel}};
     for (const auto& [name, label] : names) {
-        if (!kv::StationNameFits(*name))
+        // As the compile judges it: the characters first, then the length.
+        if (const char32_t c = kv::FirstNonDeviceChar(*name))
+            warn(lang.Get(TxtStationNameBadChar).arg(lang.Get(label), kv::DeviceCharText(c)));
+        else if (!kv::StationNameFits(*name))
             warn(lang.Get(TxtStationNameTooLong).arg(lang.Get(label)));
     }
     for (const kv::CommParamsOctetGroup mask : {kv::SnmpSmGroup, kv::PnSmGroup}) {

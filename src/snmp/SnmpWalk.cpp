@@ -76,6 +76,16 @@ void SnmpWalk::ask()
 
 void SnmpWalk::stepped(const SnmpNextStep& step)
 {
+    // An agent whose answer to a GETBULK of many objects would be too big
+    // sends nothing (or says tooBig); one object at a time, as GETNEXT
+    // walks, it answers.  So a step asked in bulk is asked again alone
+    // before the walk ends; from then on it goes one object at a time.
+    const bool tooBig = step.status == SnmpNextStep::AgentError && step.error.contains(QLatin1String("tooBig"));
+    if ((step.status == SnmpNextStep::NoAnswer || tooBig) && m_bulk > 1) {
+        m_bulk = 1;
+        ask();
+        return;
+    }
     if (step.status == SnmpNextStep::NoAnswer) {
         ended(NoAnswer);
         return;

@@ -210,6 +210,41 @@ void TestSnmpWalk::bounds()
     QCOMPARE(r.end, kv::SnmpWalk::AgentError);
     QCOMPARE(r.objects.size(), 5);
     QCOMPARE(r.error, QStringLiteral("(tooBig) Response message would have been too large."));
+
+    // Objects too big to come several in one answer: the agent stays silent
+    // (or says tooBig) to a bulk step over them, but answers them one at a
+    // time, and the walk gets them all.  An agent silent to every step
+    // still ends the walk without an answer.
+    class Bulky : public ListClient {
+    public:
+        bool sayTooBig = false;
+        bool silent = false;
+        kv::SnmpNextStep next(const kv::SnmpTarget& t, const QString& from, int count) override
+        {
+            kv::SnmpNextStep step;
+            if (silent || (count > 1 && kv::OidBefore(QStringLiteral("1.3.6.1.2.1.20"), from))) {
+                ++steps;
+                step.status = sayTooBig ? kv::SnmpNextStep::AgentError : kv::SnmpNextStep::NoAnswer;
+                step.error = sayTooBig ? QStringLiteral("(tooBig) Response message would have been too large.") : QString();
+                return step;
+            }
+            return ListClient::next(t, from, count);
+        }
+    };
+    for (const bool sayTooBig : {false, true}) {
+        Bulky bulky;
+        bulky.oids = client.oids;
+        bulky.sayTooBig = sayTooBig;
+        r = walk(bulky, target, QStringLiteral("1.3.6.1.2.1"), 10000, 15);
+        QCOMPARE(r.end, kv::SnmpWalk::Complete);
+        QCOMPARE(oidsOf(r), client.oids.mid(0, 40));
+    }
+    Bulky dead;
+    dead.oids = client.oids;
+    dead.silent = true;
+    r = walk(dead, target, QStringLiteral("1.3.6.1.2.1"), 10000, 15);
+    QCOMPARE(r.end, kv::SnmpWalk::NoAnswer);
+    QCOMPARE(dead.steps, 2); // in bulk, then alone
 }
 
 void TestSnmpWalk::cancelDropsTheRest()

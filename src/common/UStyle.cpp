@@ -106,6 +106,18 @@ QWidget* CreateTitlePanel(QWidget* parent, const QString& code, const QString& d
     return panel;
 }
 
+QVBoxLayout* CreateTitledLayout(QWidget* window, const QString& code, QLabel** description)
+{
+    auto* outer = new QVBoxLayout(window);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+    QWidget* title = CreateTitlePanel(window, code, QString());
+    if (description)
+        *description = title->findChild<QLabel*>(QStringLiteral("L_SW_Desc"));
+    outer->addWidget(title);
+    return outer;
+}
+
 QWidget* CreateButtonPanel(QWidget* parent)
 {
     auto* panel = new QWidget(parent);

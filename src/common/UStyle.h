@@ -3,6 +3,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
+#include <QVBoxLayout>
 #include <QWidget>
 
 namespace kv {
@@ -41,6 +42,11 @@ constexpr int ButtonPanelHeight = 40;
 // (16, 8) and L_SW_Desc (bold grey) at (16, 42).  Returns the panel; the two
 // labels are found by their object names.
 QWidget* CreateTitlePanel(QWidget* parent, const QString& code, const QString& description);
+
+// The layout of a window laid out top to bottom with no margins, the title
+// panel (the code, no description yet) first; *description (when given)
+// receives the panel's L_SW_Desc for the window's own text.
+QVBoxLayout* CreateTitledLayout(QWidget* window, const QString& code, QLabel** description = nullptr);
 
 // The button panel: 40 px high, laid at the bottom by the caller.
 QWidget* CreateButtonPanel(QWidget* parent);

@@ -79,10 +79,7 @@ TFMibLibrary::TFMibLibrary(kv::AppState& state, kv::UiServices& services, QWidge
 {
     setObjectName(QStringLiteral("TFMibLibrary"));
 
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->setSpacing(0);
-    outer->addWidget(kv::CreateTitlePanel(this, kv::SoftwareCode, QString()));
+    QVBoxLayout* outer = kv::CreateTitledLayout(this, kv::SoftwareCode);
 
     ACG_Modules = new QTableWidget(0, 3, this);
     ACG_Modules->setObjectName(QStringLiteral("ACG_Modules"));

@@ -284,12 +284,7 @@ TFMibTree::TFMibTree(kv::AppState& state, kv::ISnmpRowSink* sink, QWidget* paren
 {
     setObjectName(QStringLiteral("TFMibTree"));
 
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->setSpacing(0);
-    QWidget* title = kv::CreateTitlePanel(this, kv::SoftwareCode, QString());
-    L_SW_Desc = title->findChild<QLabel*>(QStringLiteral("L_SW_Desc"));
-    outer->addWidget(title);
+    QVBoxLayout* outer = kv::CreateTitledLayout(this, kv::SoftwareCode, &L_SW_Desc);
 
     auto* splitter = new QSplitter(Qt::Horizontal, this);
     splitter->setChildrenCollapsible(false);

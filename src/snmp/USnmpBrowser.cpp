@@ -75,12 +75,7 @@ TFSnmpBrowser::TFSnmpBrowser(kv::AppState& state, kv::ISnmpClient& client, const
         && (version == QLatin1String("1") || version == QLatin1String("2"));
     m_target = kv::SnmpTarget{agent, version == QLatin1String("1") ? 1 : 2, row.Community_String, 1000, 1};
 
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->setSpacing(0);
-    QWidget* title = kv::CreateTitlePanel(this, kv::SoftwareCode, QString());
-    L_SW_Desc = title->findChild<QLabel*>(QStringLiteral("L_SW_Desc"));
-    outer->addWidget(title);
+    QVBoxLayout* outer = kv::CreateTitledLayout(this, kv::SoftwareCode, &L_SW_Desc);
 
     auto* body = new QVBoxLayout;
     body->setContentsMargins(16, 6, 16, 6);

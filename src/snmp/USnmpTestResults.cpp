@@ -239,12 +239,7 @@ TFSnmpTestResults::TFSnmpTestResults(kv::AppState& state, kv::ISnmpClient& clien
     setModal(false);
     kv::ApplyCommonLook(this);
 
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->setSpacing(0);
-    QWidget* title = kv::CreateTitlePanel(this, kv::SoftwareCode, QString());
-    L_SW_Desc = title->findChild<QLabel*>(QStringLiteral("L_SW_Desc"));
-    outer->addWidget(title);
+    QVBoxLayout* outer = kv::CreateTitledLayout(this, kv::SoftwareCode, &L_SW_Desc);
 
     auto* body = new QVBoxLayout;
     body->setContentsMargins(16, 4, 16, 4);

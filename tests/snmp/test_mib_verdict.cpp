@@ -4,6 +4,7 @@
 
 #include "Cli.h"
 #include "SnmpAgent.h"
+#include "SnmpAnswers.h"
 #include "TestFiles.h"
 #include "requests/SnmpRequests.h"
 
@@ -28,23 +29,7 @@ const char* kCounter = "1.3.6.1.4.1.64997.3.0";  // no module: Counter32 by the 
 kv::SnmpRequest row(const char* oid, const char* type, const char* bytes, const char* mode = "Get",
                     const char* convert = "None")
 {
-    kv::SnmpRequest r = kv::SnmpRequest::ResetRow();
-    r.Enable = QStringLiteral("Y");
-    r.IP_Address = kAgent;
-    r.Version = QStringLiteral("2");
-    r.Community_String = QStringLiteral("public");
-    r.OID = QString::fromLatin1(oid);
-    r.Type = QString::fromLatin1(type);
-    r.Mode = QString::fromLatin1(mode);
-    r.On_Change = QStringLiteral("N");
-    r.On_Command = QStringLiteral("N");
-    r.On_Timer = QStringLiteral("Y");
-    r.Time = QStringLiteral("1000");
-    r.Position = QStringLiteral("0");
-    r.Number_Bytes = QString::fromLatin1(bytes);
-    r.ConvertFrom = QString::fromLatin1(convert);
-    r.Cancel = QStringLiteral("N");
-    return r;
+    return kvtest::requestRow(kAgent, QString::fromLatin1(oid), type, bytes, mode, "2", convert);
 }
 
 QString writeTable(const QTemporaryDir& dir, const QVector<kv::SnmpRequest>& content)

@@ -93,23 +93,7 @@ SnmpAnswer noSuchObject()
 SnmpRequest row(const QString& oid, const char* type = "Int", const char* bytes = "4", const char* mode = "Get",
                 const char* version = "2", const char* convert = "None")
 {
-    SnmpRequest r;
-    r.Enable = QStringLiteral("Y");
-    r.IP_Address = QStringLiteral("127.0.0.9");
-    r.Version = QString::fromLatin1(version);
-    r.Community_String = QStringLiteral("public");
-    r.OID = oid;
-    r.Type = QString::fromLatin1(type);
-    r.Mode = QString::fromLatin1(mode);
-    r.On_Change = QStringLiteral("N");
-    r.On_Command = QStringLiteral("N");
-    r.On_Timer = QStringLiteral("Y");
-    r.Time = QStringLiteral("1000");
-    r.Position = QStringLiteral("0");
-    r.Number_Bytes = QString::fromLatin1(bytes);
-    r.ConvertFrom = QString::fromLatin1(convert);
-    r.Cancel = QStringLiteral("N");
-    return r;
+    return kvtest::requestRow(QStringLiteral("127.0.0.9"), oid, type, bytes, mode, version, convert);
 }
 
 // A results window without the request dialog, on the default texts.
